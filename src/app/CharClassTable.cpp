@@ -1,0 +1,1 @@
+// Character classes of every byte value, used by whole-word tests.
