@@ -10,6 +10,8 @@
 #include <Qsci/qsciscintillabase.h>
 #include <QString>
 #include <cstdint>
+#include <string>
+#include <vector>
 #include "editor/DocView.h"
 #include "editor/TextEncoding.h"
 #include "platform/SciWrap.h"
@@ -50,5 +52,52 @@ public:
     TextEncoding encoding = EncodingUtf8;
 
     // ===== TextViewLanguage.cpp: language and styles =======================
-    int languageIndex = 0;
+    int languageIndex = 0;      // current language (index into g_languageConfig)
+    int lexerNumber = 0;        // SCI_GETLEXER after the lexer was set
+    int styleCharacterSet = 1;  // "character.set" read by the last ApplyLanguage
+
+    // A style number and a word list, as "statement.indent." and friends hold
+    // them ("<style> <words>").
+    struct StyledWordList {
+        int styleNumber = 0;
+        std::string words;
+    };
+    // Typing-aid settings read by ApplyLanguage, used by the typing aids.
+    struct TypingAidSettings {
+        std::string apiValue;                // "api." value loaded last
+        std::vector<std::string> apiList;    // one entry per api-file line, unsorted
+        bool indentOpening = false, indentClosing = false, indentMaintain = false;
+        int statementLookback = 0;
+        StyledWordList statementIndent, statementEnd, blockStart, blockEnd;
+        bool indentAutomatic = false;
+        int braceStyle = 0;
+        bool callTipIgnoreCase = false;
+        std::string callTipWordCharacters = "_abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+        std::string callTipParametersStart = "(", callTipParametersEnd = ")";
+        std::string callTipParametersSeparators = ",;";
+        std::string callTipEndDefinition;
+        std::string autoCompleteStartCharacters, autoCompleteFillups;
+        bool autoCompleteIgnoreCase = false;
+        int autoCompleteChooseSingle = 0;
+        std::string wordCharacters = "_abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    } aids;
+
+    bool SyntaxHighlight() const { return (viewFlags & 2u) != 0; }
+    // Configures the view for language index; fileName (8-bit) is the name
+    // per-file keys are matched against, or null to use the language's first
+    // pattern.
+    void ApplyLanguage(int index, const char* fileName = nullptr);
+    // Expand all, clear styling, ApplyLanguage(index), margin width, recolour.
+    void ReapplyLanguage(int index);
+    // Styles again with the current language (font scheme changed).
+    void RestyleView();
+    // Fills the 256 styles for a lexer name from the properties.
+    void SetStyles(const std::string& lexerName);
+    // Language menu choice for a text view: nothing when index is current,
+    // else ReapplyLanguage(index).
+    void SelectLanguage(int index);
+    // 305 Syntax Highlight, 500 Use Tabs, 701+ languages; false for others.
+    bool OnLanguageCommand(int id);
+    // The user's default style string (current font scheme, or the built-in one).
+    static std::string DefaultStyleString();
 };
