@@ -89,8 +89,8 @@ public:
     static int LeadingInt(const std::string& text);
 
 private:
-    std::string LookupByFileFrom(const std::string& prefix, const std::string& fileName,
-                                 const PropSetFile& start) const;
+    bool LookupByFileFrom(const std::string& prefix, const std::string& fileName,
+                          const PropSetFile& start, std::string& value) const;
     void ExpandInto(std::string& text, int& budget, std::vector<std::string>& stack) const;
     void ProcessLine(const char* line, size_t length, bool& ifIsTrue,
                      const std::string& importDirectory, ImportList* importList);
