@@ -2,6 +2,8 @@
 // The one process-wide settings object: reads "scrivlet.ini" in the program
 // directory, keeps the values the whole program consults, and offers the
 // read/write operations every other module uses to store its own keys.
+#include <QBrush>
+#include <QColor>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -61,6 +63,8 @@ public:
     // Raw lines of a section (lines without "=" included), empty when absent.
     bool ReadSection(const QString& section, QStringList& lines) const;
     bool WriteSection(const QString& section, const QStringList& lines);
+    // Removes a key (for example a freed favourite number).
+    bool DeleteKey(const QString& section, const QString& key);
     QString Directory(DirectoryKind kind) const;
     QString SettingsFilePath() const { return settingsPath; }
 
@@ -68,6 +72,16 @@ public:
     void SaveSearch();
     // Recreates the pane background brushes; with repaint, asks the frame to repaint.
     void ApplyPaneColours(bool repaint);
+
+    // Reloads the file pane's extension list from "BlackList" or "WhiteList"
+    // as EditorMask bit 29 now says (the option page calls it after the bit changes).
+    void ReloadFilePaneList();
+    // Name of the key the extension list lives in under the current bit 29.
+    QString FilePaneListKey() const;
+
+    // 0x00BBGGRR colour value <-> QColor.
+    static QColor ColorFromRef(uint32_t ref);
+    static uint32_t RefFromColor(const QColor& c);
 
     bool Mask(uint32_t bit) const { return (editorMask & bit) != 0; }
     void SetMask(uint32_t bit, bool on) { if (on) editorMask |= bit; else editorMask &= ~bit; }
@@ -97,6 +111,11 @@ public:
     int lastUpdate = 0;
     QString muiName;
     uint32_t editorMask = 0;
+    // Where shipped data (properties, language) is read from; the program
+    // directory in portable use and in tests.
+    QString dataDirectory;
+    // Solid brushes of TemplateBack, Find1Back and Find2Back (ApplyPaneColours).
+    QBrush templateBrush, find1Brush, find2Brush;
 
     // Called by ApplyPaneColours(true) so the frame can repaint; set by the frame.
     void (*repaintHook)() = nullptr;

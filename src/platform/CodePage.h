@@ -14,6 +14,8 @@ void SetProcessCodePage(int codePage);
 int CodePageFromLocale();
 // iconv name of a Windows code page number ("WINDOWS-1252", "CP932", "UTF-8").
 QByteArray IconvName(int codePage);
+// True when iconv knows the code page.
+bool IsSupported(int codePage);
 
 // ANSI bytes -> UTF-8 (codePage 0 = the process code page). Bytes the code
 // page does not define are kept as U+FFFD.
