@@ -6,6 +6,7 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QFileInfo>
 #include <QUrl>
 #include <cstdio>
 
@@ -33,8 +34,13 @@ bool IsSwitch(const QString& arg)
 {
     if (arg.isEmpty())
         return false;
-    if (arg[0] == QLatin1Char('-') || arg[0] == QLatin1Char('/'))
+    if (arg[0] == QLatin1Char('-'))
         return true;
+    if (arg[0] == QLatin1Char('/')) {
+        // Absolute paths begin with "/" here: only a "/" argument with no
+        // further "/" that names nothing on disk is a switch ("/x", "/line:4").
+        return arg.indexOf(QLatin1Char('/'), 1) < 0 && !QFileInfo::exists(arg);
+    }
     return arg[0] == QLatin1Char('\\') && !(arg.size() > 1 && arg[1] == QLatin1Char('\\'));
 }
 

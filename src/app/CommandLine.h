@@ -2,7 +2,9 @@
 // The editor's command-line syntax, as a pure function from arguments to the
 // files to open with their caret positions.
 //
-//   "-x", "/x", "\x"      switches; "\\server\share" is a file
+//   "-x", "/x", "\x"      switches; "\\server\share" is a file; an argument
+//                         starting with "/" that holds another "/" or names
+//                         an existing file or folder is an absolute path
 //   -line:L[,C]           L zero-based line, C one-based column (0 and 1: line
 //                         start); applies to the files after it until the
 //                         next -line: switch; a missing C keeps the previous one

@@ -113,9 +113,9 @@ bool SingleInstance::Listen()
         server->setSocketOptions(QLocalServer::UserAccessOption);
         connect(server, &QLocalServer::newConnection, this, &SingleInstance::OnNewConnection);
     }
-    if (server->listen(name))
-        return true;
     // Someone answering on the name is a live instance: leave it alone.
+    // (Listening first is no test: with private access the socket is made
+    // elsewhere and renamed into place, which would replace a live one.)
     {
         QLocalSocket probe;
         probe.connectToServer(name);
@@ -124,6 +124,8 @@ bool SingleInstance::Listen()
             return false;
         }
     }
+    if (server->listen(name))
+        return true;
     // Nobody answers: a socket left behind by an instance that crashed.
     QLocalServer::removeServer(name);
     return server->listen(name);
