@@ -8,7 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
-#include <cstdio>
+#include <algorithm>
+#include <climits>
 
 namespace commandline {
 
@@ -42,6 +43,30 @@ bool IsSwitch(const QString& arg)
         return arg.indexOf(QLatin1Char('/'), 1) < 0 && !QFileInfo::exists(arg);
     }
     return arg[0] == QLatin1Char('\\') && !(arg.size() > 1 && arg[1] == QLatin1Char('\\'));
+}
+
+// One "%d" of sscanf: blanks, optional sign, digits. On success stores the
+// value (clamped to the int range rather than overflowing) and advances p;
+// without digits leaves both alone.
+bool ScanInt(const char*& p, int& out)
+{
+    const char* q = p;
+    while (*q == ' ' || *q == '\t' || *q == '\n' || *q == '\r' || *q == '\v' || *q == '\f')
+        ++q;
+    bool negative = false;
+    if (*q == '+' || *q == '-')
+        negative = *q++ == '-';
+    if (*q < '0' || *q > '9')
+        return false;
+    long long v = 0;
+    for (; *q >= '0' && *q <= '9'; ++q)
+        if (v <= INT_MAX)
+            v = v * 10 + (*q - '0');
+    if (negative)
+        v = -v;
+    out = int(std::clamp<long long>(v, INT_MIN, INT_MAX));
+    p = q;
+    return true;
 }
 
 } // namespace
@@ -135,10 +160,11 @@ QList<FileRequest> Parse(const QStringList& args, const QString& baseDirectory, 
             QByteArray sw = cp::QStringToAnsi(arg).toLower();
             if (sw.mid(1).startsWith("line:")) {
                 // "%d,%d": a field that does not parse leaves its value as it was.
-                int l = line, c = column;
-                std::sscanf(sw.constData() + 6, "%d,%d", &l, &c);
-                line = l;
-                column = c;
+                const char* p = sw.constData() + 6;
+                if (ScanInt(p, line) && *p == ',') {
+                    ++p;
+                    ScanInt(p, column);
+                }
             } else if (sw.size() < 2 || sw[1] != 'l') {
                 DebugOutput(QStringLiteral("invalid command switch: %1\n").arg(arg));
             }

@@ -1,6 +1,10 @@
 #include "platform/CodePage.h"
 
 #include <QByteArray>
+#include <QMutex>
+#include <map>
+#include <memory>
+#include <vector>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -13,7 +17,6 @@ namespace {
 
 std::atomic<int> g_processCodePage{0};
 
-const char kReplacementUtf8[] = "\xEF\xBF\xBD"; // U+FFFD
 
 bool IsAscii(const QByteArray& bytes)
 {
@@ -43,63 +46,103 @@ int Utf8SequenceLength(unsigned char c)
     return 1;
 }
 
-// Converts the whole input in one pass with iconv, growing the output as
-// needed. Input the converter rejects is handled by onBad, which appends a
-// replacement and returns how many input bytes to skip.
-template <typename OnBad>
-bool Convert(const char* to, const char* from, const QByteArray& input, QByteArray& out,
-             size_t growthFactor, OnBad onBad, bool* irreversible)
+// Conversion tables built once per code page from iconv; the conversions
+// themselves are plain table lookups, far faster than iconv on large texts
+// (and on texts with many characters the code page lacks).
+struct Table {
+    // Code point of each single byte; kLead for a double-byte lead byte.
+    uint32_t single[256];
+    // Double-byte code pages: code point of lead * 256 + trail (0 when none).
+    std::vector<uint16_t> dbcs;
+    // BMP code point -> byte (< 0x100) or lead << 8 | trail; kNone when none.
+    std::vector<uint16_t> fromUnicode;
+};
+constexpr uint32_t kLead = 0xFFFFFFFFu;
+constexpr uint32_t kUndefined = 0xFFFD;
+constexpr uint16_t kNone = 0xFFFF;
+
+// Converts one to two bytes; returns the code point, kUndefined when the
+// bytes are not a character, kLead when the input is incomplete.
+uint32_t DecodeOne(iconv_t cd, const char* bytes, size_t n)
 {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return false;
-    out.resize(qsizetype(input.size() * growthFactor + 16));
-    char* in = const_cast<char*>(input.constData());
-    size_t inLeft = size_t(input.size());
-    size_t used = 0;
-    while (true) {
-        char* outPtr = out.data() + used;
-        size_t outLeft = size_t(out.size()) - used;
-        size_t r = iconv(cd, inLeft ? &in : nullptr, inLeft ? &inLeft : nullptr, &outPtr, &outLeft);
-        used = size_t(outPtr - out.data());
-        if (r != size_t(-1)) {
-            if (r > 0 && irreversible)
-                *irreversible = true;
-            if (inLeft == 0) {
-                // Flush any shift state (stateful code pages such as 1258).
-                outPtr = out.data() + used;
-                outLeft = size_t(out.size()) - used;
-                if (iconv(cd, nullptr, nullptr, &outPtr, &outLeft) != size_t(-1)) {
-                    used = size_t(outPtr - out.data());
-                    break;
-                }
-                if (errno == E2BIG) {
-                    out.resize(out.size() + 64);
+    char buf[2] = {bytes[0], n > 1 ? bytes[1] : '\0'};
+    char* in = buf;
+    size_t inLeft = n;
+    uint32_t cps[4] = {0, 0, 0, 0};
+    char* out = reinterpret_cast<char*>(cps);
+    size_t outLeft = sizeof(cps);
+    size_t r = iconv(cd, &in, &inLeft, &out, &outLeft);
+    int err = errno;
+    if (r != size_t(-1))
+        r = iconv(cd, nullptr, nullptr, &out, &outLeft);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (r == size_t(-1) && err == EINVAL && n == 1)
+        return kLead;
+    size_t produced = (sizeof(cps) - outLeft) / 4;
+    if (r == size_t(-1) || produced != 1 || cps[0] > 0xFFFF || cps[0] == 0xFFFD)
+        return kUndefined;
+    return cps[0];
+}
+
+const Table* TableFor(int codePage)
+{
+    static QMutex mutex;
+    static std::map<int, std::unique_ptr<Table>> tables;
+    QMutexLocker lock(&mutex);
+    auto it = tables.find(codePage);
+    if (it != tables.end())
+        return it->second.get();
+    std::unique_ptr<Table> t;
+    iconv_t cd = iconv_open("UTF-32LE", IconvName(codePage).constData());
+    if (cd != reinterpret_cast<iconv_t>(-1)) {
+        t = std::make_unique<Table>();
+        t->fromUnicode.assign(0x10000, kNone);
+        bool anyLead = false;
+        for (int b = 0; b < 256; ++b) {
+            char c = char(b);
+            uint32_t cp = b < 0x80 ? uint32_t(b) : DecodeOne(cd, &c, 1);
+            t->single[b] = cp;
+            if (cp == kLead)
+                anyLead = true;
+            else if (cp != kUndefined && t->fromUnicode[cp] == kNone)
+                t->fromUnicode[cp] = uint16_t(b);
+        }
+        if (anyLead) {
+            t->dbcs.assign(0x10000, 0);
+            for (int lead = 0x80; lead < 256; ++lead) {
+                if (t->single[lead] != kLead)
                     continue;
+                for (int trail = 0x40; trail < 256; ++trail) {
+                    char two[2] = {char(lead), char(trail)};
+                    uint32_t cp = DecodeOne(cd, two, 2);
+                    if (cp == kUndefined || cp == kLead)
+                        continue;
+                    t->dbcs[size_t(lead << 8 | trail)] = uint16_t(cp);
+                    if (t->fromUnicode[cp] == kNone)
+                        t->fromUnicode[cp] = uint16_t(lead << 8 | trail);
                 }
-                break;
             }
-            continue;
         }
-        if (errno == E2BIG) {
-            out.resize(out.size() + qsizetype(inLeft * growthFactor) + 64);
-            continue;
-        }
-        // EILSEQ or EINVAL (truncated sequence at the end): replace and go on.
-        out.resize(qsizetype(used));
-        size_t skip = onBad(reinterpret_cast<const unsigned char*>(in), inLeft, out);
-        used = size_t(out.size());
-        if (skip > inLeft) skip = inLeft;
-        in += skip;
-        inLeft -= skip;
-        out.resize(qsizetype(used + inLeft * growthFactor + 16));
-        iconv(cd, nullptr, nullptr, nullptr, nullptr); // reset the state after an error
-        if (inLeft == 0)
-            break;
+        iconv_close(cd);
     }
-    iconv_close(cd);
-    out.resize(qsizetype(used));
-    return true;
+    const Table* result = t.get();
+    tables.emplace(codePage, std::move(t));
+    return result;
+}
+
+inline char* PutUtf8(char* o, uint32_t cp)
+{
+    if (cp < 0x80) {
+        *o++ = char(cp);
+    } else if (cp < 0x800) {
+        *o++ = char(0xC0 | (cp >> 6));
+        *o++ = char(0x80 | (cp & 0x3F));
+    } else {
+        *o++ = char(0xE0 | (cp >> 12));
+        *o++ = char(0x80 | ((cp >> 6) & 0x3F));
+        *o++ = char(0x80 | (cp & 0x3F));
+    }
+    return o;
 }
 
 int CodePageFromLocaleName(QByteArray loc)
@@ -201,17 +244,36 @@ QByteArray AnsiToUtf8(const QByteArray& ansi, int codePage)
         codePage = ProcessCodePage();
     if (codePage == 65001 || IsAscii(ansi))
         return ansi;
-    QByteArray out;
-    auto onBad = [](const unsigned char*, size_t, QByteArray& o) -> size_t {
-        o.append(kReplacementUtf8, 3);
-        return 1;
-    };
-    if (!Convert("UTF-8", IconvName(codePage).constData(), ansi, out, 3, onBad, nullptr)) {
-        // Unknown code page: fall back to windows-1252.
-        if (codePage != 1252)
-            return AnsiToUtf8(ansi, 1252);
-        return ansi;
+    const Table* t = TableFor(codePage);
+    if (!t)
+        return codePage == 1252 ? ansi : AnsiToUtf8(ansi, 1252); // unknown code page
+    // Every input byte yields at most 3 output bytes.
+    QByteArray out(ansi.size() * 3, Qt::Uninitialized);
+    char* o = out.data();
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(ansi.constData());
+    const unsigned char* end = p + ansi.size();
+    while (p < end) {
+        unsigned char b = *p;
+        if (b < 0x80) {
+            *o++ = char(b);
+            ++p;
+            continue;
+        }
+        uint32_t cp = t->single[b];
+        if (cp == kLead) {
+            uint16_t two = (p + 1 < end) ? t->dbcs[size_t(b << 8 | p[1])] : 0;
+            if (two) {
+                o = PutUtf8(o, two);
+                p += 2;
+                continue;
+            }
+            // A lead byte without a valid trail: only the lead byte is lost.
+            cp = kUndefined;
+        }
+        o = PutUtf8(o, cp);
+        ++p;
     }
+    out.resize(qsizetype(o - out.constData()));
     return out;
 }
 
@@ -223,26 +285,62 @@ QByteArray Utf8ToAnsi(const QByteArray& utf8, bool* lossy, int codePage)
         codePage = ProcessCodePage();
     if (codePage == 65001 || IsAscii(utf8))
         return utf8;
-    QByteArray out;
+    const Table* t = TableFor(codePage);
+    if (!t)
+        return codePage == 1252 ? utf8 : Utf8ToAnsi(utf8, lossy, 1252);
     bool bad = false;
-    auto onBad = [&bad](const unsigned char* p, size_t left, QByteArray& o) -> size_t {
-        bad = true;
-        o.append('?');
-        size_t n = size_t(Utf8SequenceLength(*p));
-        // A malformed sequence: skip only the lead byte.
-        for (size_t i = 1; i < n; ++i)
-            if (i >= left || (p[i] & 0xC0) != 0x80)
-                return 1;
-        return n;
-    };
-    bool irreversible = false;
-    if (!Convert(IconvName(codePage).constData(), "UTF-8", utf8, out, 2, onBad, &irreversible)) {
-        if (codePage != 1252)
-            return Utf8ToAnsi(utf8, lossy, 1252);
-        return utf8;
+    // At most one output byte per input byte (two-byte characters come from
+    // at least two UTF-8 bytes).
+    QByteArray out(utf8.size(), Qt::Uninitialized);
+    char* o = out.data();
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8.constData());
+    const unsigned char* end = p + utf8.size();
+    while (p < end) {
+        unsigned char c = *p;
+        if (c < 0x80) {
+            *o++ = char(c);
+            ++p;
+            continue;
+        }
+        int n = Utf8SequenceLength(c);
+        uint32_t cp = 0;
+        bool ok = n > 1 && end - p >= n;
+        if (ok) {
+            cp = c & (0xFF >> (n + 1));
+            for (int i = 1; i < n; ++i) {
+                if ((p[i] & 0xC0) != 0x80) {
+                    ok = false;
+                    break;
+                }
+                cp = (cp << 6) | (p[i] & 0x3F);
+            }
+            // Overlong forms and surrogates are not valid UTF-8.
+            if (ok && ((n == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+                       (n == 4 && (cp < 0x10000 || cp > 0x10FFFF))))
+                ok = false;
+        }
+        if (!ok) {
+            // Malformed: the lead byte becomes "?", what follows is kept.
+            *o++ = '?';
+            bad = true;
+            ++p;
+            continue;
+        }
+        uint16_t m = cp <= 0xFFFF ? t->fromUnicode[cp] : kNone;
+        if (m == kNone) {
+            *o++ = '?';
+            bad = true;
+        } else if (m > 0xFF) {
+            *o++ = char(m >> 8);
+            *o++ = char(m & 0xFF);
+        } else {
+            *o++ = char(m);
+        }
+        p += n;
     }
+    out.resize(qsizetype(o - out.constData()));
     if (lossy)
-        *lossy = bad || irreversible;
+        *lossy = bad;
     return out;
 }
 

@@ -50,6 +50,8 @@ TEST(CodePage, UndefinedBytesBecomeReplacementCharacters)
     // 0x81 is undefined in windows-1252; a lone DBCS lead byte at the end in 932.
     EXPECT_EQ(cp::AnsiToUtf8("a\x81z", 1252), QByteArray("a\xEF\xBF\xBDz"));
     EXPECT_EQ(cp::AnsiToUtf8("ab\x82", 932), QByteArray("ab\xEF\xBF\xBD"));
+    // A lead byte followed by a byte that cannot trail: the following text is kept.
+    EXPECT_EQ(cp::AnsiToUtf8("\x82 x", 932), QByteArray("\xEF\xBF\xBD x"));
     EXPECT_EQ(cp::AnsiToQString("\xE9", 1252), QString(QChar(0xE9)));
     EXPECT_EQ(cp::QStringToAnsi(QString(QChar(0x20AC)), nullptr, 1252), QByteArray("\x80"));
 }

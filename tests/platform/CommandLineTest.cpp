@@ -2,6 +2,8 @@
 
 #include "app/CommandLine.h"
 
+#include <climits>
+
 namespace {
 
 struct Captured {
@@ -38,6 +40,8 @@ TEST(CommandLine, ParsesFilesAndLineSwitch)
           {{"/w/a", 1, 5}, {"/w/b", 7, 5}}, "column kept, case ignored");
     Check(Parse({"scrivlet", "-line:x,3", "a"}, "/w", true), {{"/w/a", -1, -1}}, "no number");
     Check(Parse({"scrivlet", "\\line:2", "a"}, "/w", true), {{"/w/a", 2, -1}}, "backslash switch");
+    Check(Parse({"scrivlet", "-line:3,x", "a", "-line: -2,99999999999", "b"}, "/w", true),
+          {{"/w/a", 3, -1}, {"/w/b", -2, INT_MAX}}, "sscanf-like fields, no overflow");
     Check(Parse({"scrivlet", "../x/./y.c", "/abs/../z.c"}, "/w/sub", true),
           {{"/w/x/y.c", -1, -1}, {"/z.c", -1, -1}}, "dots resolved");
     Check(Parse({"scrivlet", "/", "/tmp"}, "/w", true),
