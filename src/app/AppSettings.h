@@ -55,6 +55,8 @@ public:
     AppSettings();
     explicit AppSettings(const QString& programDirectory);
     ~AppSettings();
+    AppSettings(const AppSettings&) = delete;
+    AppSettings& operator=(const AppSettings&) = delete;
 
     QString ReadString(const QString& section, const QString& key, const QString& def = QString()) const;
     int ReadInt(const QString& section, const QString& key, int def) const;
