@@ -6,6 +6,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
+#include <QTimer>
 #include <QtEndian>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@ constexpr int kHeaderSize = 8;
 // A hand-over carries a directory and some paths; anything larger is not ours.
 constexpr quint32 kMaxBody = 16u * 1024u * 1024u;
 constexpr char kAck = 'A';
+constexpr int kIdleTimeoutMs = 10000;
 
 } // namespace
 
@@ -135,6 +137,11 @@ void SingleInstance::OnNewConnection()
 {
     while (QLocalSocket* socket = server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        // A peer that connects and never completes its message is dropped.
+        QTimer::singleShot(kIdleTimeoutMs, socket, [socket] {
+            if (!socket->property("sv_done").toBool())
+                socket->abort();
+        });
         QPointer<QLocalSocket> guard(socket);
         connect(socket, &QLocalSocket::readyRead, this, [this, guard] {
             if (guard)

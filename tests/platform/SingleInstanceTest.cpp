@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <future>
+#include <thread>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -113,6 +114,32 @@ TEST_F(SingleInstanceTest, ForeignDataIsRejected)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     EXPECT_TRUE(sent.get());
     EXPECT_EQ(spy.count(), 0);
+}
+
+TEST_F(SingleInstanceTest, MessageArrivingInPiecesIsAssembled)
+{
+    SingleInstance running(name());
+    ASSERT_TRUE(running.Listen());
+    QSignalSpy spy(&running, &SingleInstance::handOver);
+    const QByteArray msg = SingleInstance::EncodeMessage("/dir", {"one.txt", "two.txt"});
+    auto acked = std::async(std::launch::async, [n = name(), msg] {
+        QLocalSocket s;
+        s.connectToServer(n);
+        if (!s.waitForConnected(2000))
+            return false;
+        for (int i = 0; i < msg.size(); i += 3) {
+            s.write(msg.mid(i, 3));
+            s.waitForBytesWritten(2000);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return s.waitForReadyRead(2000) && s.read(1) == "A";
+    });
+    while (acked.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_TRUE(acked.get());
+    ASSERT_TRUE(spy.count() == 1 || spy.wait(2000));
+    EXPECT_EQ(spy[0][0].toString(), "/dir");
+    EXPECT_EQ(spy[0][1].toStringList(), QStringList({"one.txt", "two.txt"}));
 }
 
 TEST(SingleInstanceMessage, BodyRoundTrip)
