@@ -37,6 +37,22 @@ TEST_F(UserStoreTest, ValuesUnderKeyPaths)
     EXPECT_FALSE(userstore::KeyExists("Software\\Scrivlet\\Find"));
 }
 
+TEST(UserStore, LivesInTheXdgConfigFolder)
+{
+    QTemporaryDir dir;
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+    userstore::SetFilePath(QString());
+    EXPECT_EQ(userstore::FilePath(), dir.path() + "/scrivlet/registry.ini");
+    EXPECT_TRUE(userstore::WriteInt("Software\\Scrivlet", "x", 1));
+    EXPECT_TRUE(QFile::exists(dir.path() + "/scrivlet/registry.ini"));
+    if (saved.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", saved);
+    userstore::SetFilePath(QString());
+}
+
 TEST(CharClassTable, ClassesOfByteValues)
 {
     struct Case { unsigned char c; CharClass cls; } cases[] = {
