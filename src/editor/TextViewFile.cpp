@@ -373,6 +373,9 @@ bool CTextView::OnFileCommand(int id)
         // the new form (and any unsaved edits) must still be saved.
         SetDocumentEncoding(target);
         Send(SCI_EMPTYUNDOBUFFER);
+        // The edit collapses the selection: keep the whole view position.
+        const long anchor = Send(SCI_GETANCHOR), caret = Send(SCI_GETCURRENTPOS);
+        const long top = Send(SCI_GETFIRSTVISIBLELINE), xOffset = Send(SCI_GETXOFFSET);
         const bool ro = IsReadOnly();
         if (ro)
             SetReadOnly(false);
@@ -382,6 +385,9 @@ bool CTextView::OnFileCommand(int id)
         Send(SCI_ENDUNDOACTION);
         if (ro)
             SetReadOnly(true);
+        Send(SCI_SETSEL, anchor, caret);
+        Send(SCI_SETFIRSTVISIBLELINE, top);
+        Send(SCI_SETXOFFSET, xOffset);
         return true;
     }
     const int mode = LineEndForCommand(id);
