@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/AppSettings.h"
+#include "platform/CodePage.h"
 #include "platform/IniFile.h"
 
 #include <QFile>
@@ -147,6 +148,22 @@ TEST(AppSettings, PaneColoursBecomeBrushes)
     s.ApplyPaneColours(true);
     EXPECT_EQ(repaints, 1);
     EXPECT_EQ(s.find1Brush.color(), QColor(1, 2, 3));
+}
+
+TEST(AppSettings, CodePageKeyOverridesTheLocale)
+{
+    const int before = cp::ProcessCodePage();
+    struct Case { const char* value; int expected; } cases[] = {
+        {"1251", 1251}, {"932", 932}, {"12345", 932} /* unknown: ignored */, {"0", 932},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        WriteIni(dir, QByteArray("[EDITOR]\nCodePage=") + c.value + "\n");
+        AppSettings s(dir.path());
+        EXPECT_EQ(s.codePage, c.expected) << c.value;
+        EXPECT_EQ(cp::ProcessCodePage(), c.expected) << c.value;
+    }
+    cp::SetProcessCodePage(before);
 }
 
 } // namespace
