@@ -71,6 +71,15 @@ QString ForDisplay(QString s)
     return s;
 }
 
+bool IsSuccessStatus(const QNetworkReply* reply)
+{
+    const QVariant v = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!v.isValid())
+        return true;   // not HTTP (no status)
+    const int status = v.toInt();
+    return status >= 200 && status < 300;
+}
+
 MessageHandler& Handler()
 {
     static MessageHandler handler;
@@ -199,11 +208,10 @@ bool FetchResponse(const Server& server, const QString& path, int connectTimeout
 
     bool ok = false;
     if (enough) {
-        ok = true;
+        ok = IsSuccessStatus(reply);
     } else if (!timedOut && reply->isFinished() && reply->error() == QNetworkReply::NoError) {
         data += reply->readAll();
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        ok = status == 0 || (status >= 200 && status < 300);
+        ok = IsSuccessStatus(reply);
     }
     reply->disconnect();
     if (!reply->isFinished())
@@ -430,6 +438,9 @@ void CUpdateDialog::StartDownload()
     connect(reply, &QNetworkReply::readyRead, this, [this] {
         connectTimer->stop();
         const QByteArray chunk = reply->readAll();
+        // An error page is not the installer: only a successful answer is saved.
+        if (!IsSuccessStatus(reply))
+            return;
         if (file && !writeFailed && file->write(chunk) != chunk.size())
             writeFailed = true;
     });
@@ -451,11 +462,7 @@ void CUpdateDialog::OnProgress(qint64 received, qint64 total)
 void CUpdateDialog::OnFinished()
 {
     connectTimer->stop();
-    bool ok = reply->error() == QNetworkReply::NoError;
-    if (ok) {
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        ok = status == 0 || (status >= 200 && status < 300);
-    }
+    bool ok = reply->error() == QNetworkReply::NoError && IsSuccessStatus(reply);
     if (ok && file) {
         const QByteArray rest = reply->readAll();
         if (file->write(rest) != rest.size())
@@ -467,10 +474,22 @@ void CUpdateDialog::OnFinished()
     file.reset();
     reply->deleteLater();
     reply = nullptr;
+    if (!ok)
+        RemoveEmptyDownload();
     if (ok)
         Succeed();
     else
         Fail();
+}
+
+void CUpdateDialog::RemoveEmptyDownload()
+{
+    // Nothing arrived: leave no empty file and folder behind. A partly
+    // downloaded installer stays where it is.
+    if (downloadPath.isEmpty() || QFileInfo(downloadPath).size() > 0)
+        return;
+    QFile::remove(downloadPath);
+    QDir().rmdir(QFileInfo(downloadPath).absolutePath());
 }
 
 void CUpdateDialog::Fail()

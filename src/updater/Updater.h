@@ -132,6 +132,7 @@ private:
     void OnFinished();
     void Fail();
     void Succeed();
+    void RemoveEmptyDownload();
     void DropReply();
 
     Offer offer;

@@ -166,7 +166,7 @@ TEST_F(UpdaterFlow, FailuresInNormalAndSilentMode)
         {"no line end", [&] { Answer("scrivlet_9.0.0.0.run"); }, 0, MessageKind::Information,
          "The current version is up to date."},
         {"no underscore", [&] { Answer("scrivlet-9.0.0.0.run\nhttp://a/\n"); }, 0, MessageKind::Plain, nullptr},
-        {"server error", [&] { TestServer::Reply r; r.status = 500; r.body = newer;
+        {"server error", [&] { TestServer::Reply r; r.status = 500; r.body = newer + QByteArray(600, 'x');
                                server.Route("/version.asp*", r); }, 0, MessageKind::Plain, nullptr},
         {"unreadable target", [&] { Answer(newer); WriteTarget("#!/bin/sh\necho no version\n"); },
          0, MessageKind::Plain, nullptr},
@@ -244,6 +244,8 @@ TEST_F(UpdaterFlow, FailedFirstServerReenablesUpdateAndSecondSucceeds)
     EXPECT_TRUE(dlg.updateButton()->isEnabled());
     EXPECT_FALSE(dlg.progressBar()->isVisible());
     EXPECT_FALSE(dlg.percentLabel()->isVisible());
+    // The error page was not saved as the installer, and nothing is left behind.
+    EXPECT_TRUE(QDir(tempRoot.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
 
     QList<int> during;   // bar values set while the transfer was still running
     QObject::connect(dlg.progressBar(), &QProgressBar::valueChanged, [&](int v) {
