@@ -1,0 +1,455 @@
+// Widget tests of the main frame and its document windows, driven through
+// the frame's commands on the offscreen platform. Questions are answered by
+// the dialog hooks, so each test states what the user clicks.
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <deque>
+#include "app/AppDialogs.h"
+#include "app/AppSettings.h"
+#include "app/ChildFrame.h"
+#include "app/CommandIds.h"
+#include "app/DocumentIo.h"
+#include "app/MainFrame.h"
+#include "editor/TextView.h"
+
+namespace {
+
+struct Asked {
+    QMessageBox::Icon icon;
+    QString text;
+};
+
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        settings = new AppSettings(dir.path());
+        g_settings = settings;
+        ui::messageHook = [this](QMessageBox::Icon icon, const QString&, const QString& text,
+                                 QMessageBox::StandardButtons) {
+            asked.push_back({icon, text});
+            if (answers.empty())
+                return QMessageBox::No;
+            auto a = answers.front();
+            answers.pop_front();
+            return a;
+        };
+        ui::saveAsHook = [this](const QString&, const QString&) {
+            ++saveAsCalls;
+            return saveAsPath;
+        };
+        frame = new CMainFrame();
+        frame->show();
+    }
+
+    void TearDown() override
+    {
+        // Close without questions.
+        ui::messageHook = [](QMessageBox::Icon, const QString&, const QString&, QMessageBox::StandardButtons) {
+            return QMessageBox::No;
+        };
+        ui::saveModifiedHook = [](QVector<ui::SaveModifiedItem>&, bool) { return QMessageBox::No; };
+        frame->close();
+        delete frame;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ui::messageHook = nullptr;
+        ui::saveModifiedHook = nullptr;
+        ui::saveAsHook = nullptr;
+        g_settings = nullptr;
+        delete settings;
+    }
+
+    QString Write(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = dir.filePath(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+
+    static void Type(CChildFrame* child, const char* text)
+    {
+        child->TextView()->SendStr(QsciScintillaBase::SCI_ADDTEXT, strlen(text), text);
+    }
+
+    static void Settle()
+    {
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+
+    QTemporaryDir dir;
+    AppSettings* settings = nullptr;
+    CMainFrame* frame = nullptr;
+    std::vector<Asked> asked;
+    std::deque<QMessageBox::StandardButton> answers;
+    QString saveAsPath;
+    int saveAsCalls = 0;
+};
+
+TEST_F(FrameTest, NextAndPreviousWrapAround)
+{
+    CChildFrame* a = frame->NewDocument();
+    CChildFrame* b = frame->NewDocument();
+    CChildFrame* c = frame->NewDocument();
+    ASSERT_EQ(frame->ActiveChild(), c);
+    frame->OnCommand(cmd::WindowNext);
+    EXPECT_EQ(frame->ActiveChild(), a);
+    frame->OnCommand(cmd::WindowNext);
+    EXPECT_EQ(frame->ActiveChild(), b);
+    frame->OnCommand(cmd::WindowPrev);
+    frame->OnCommand(cmd::WindowPrev);
+    EXPECT_EQ(frame->ActiveChild(), c);
+}
+
+TEST_F(FrameTest, ClosingModifiedDocumentAsksAndCancelKeepsIt)
+{
+    const QString path = Write("notes.txt", "abc\n");
+    CChildFrame* child = frame->OpenFile(path);
+    ASSERT_TRUE(child);
+    Type(child, "more ");
+    ASSERT_TRUE(child->IsModified());
+
+    answers = {QMessageBox::Cancel};
+    frame->OnCommand(cmd::FileClose);
+    Settle();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].text, QStringLiteral("Save changes to: notes.txt?"));
+    EXPECT_EQ(frame->Documents().size(), 1);
+
+    // No closes it without writing.
+    answers = {QMessageBox::No};
+    frame->OnCommand(cmd::FileClose);
+    Settle();
+    EXPECT_EQ(frame->Documents().size(), 0);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("abc\n"));
+    // With no document left the status bar is empty.
+    EXPECT_TRUE(frame->StatusText(1).isEmpty());
+    EXPECT_TRUE(frame->StatusText(3).isEmpty());
+}
+
+TEST_F(FrameTest, DroppedFilesStopAtTheFirstFolder)
+{
+    const QString a = Write("a.txt", "a");
+    const QString b = Write("b.txt", "b");
+    const QString folder = dir.filePath("sub");
+    QDir().mkpath(folder);
+    struct Case { QStringList drop; int opened; };
+    const Case cases[] = {
+        {{folder, a, b}, 0},
+        {{a, b, folder}, 2},
+        {{a, folder, b}, 1},
+    };
+    for (const Case& c : cases) {
+        frame->OpenDroppedFiles(c.drop);
+        EXPECT_EQ(frame->Documents().size(), c.opened) << c.drop.join(',').toStdString();
+        for (CChildFrame* child : frame->Documents())
+            child->CloseWithoutAsking();
+        Settle();
+    }
+}
+
+TEST_F(FrameTest, SameFileThroughLinkOrOtherSpellingReusesTheWindow)
+{
+    const QString path = Write("real.txt", "x\n");
+    const QString link = dir.filePath("link.txt");
+    ASSERT_TRUE(QFile::link(path, link));
+    QDir().mkpath(dir.filePath("sub"));
+    CChildFrame* first = frame->OpenFile(path);
+    CChildFrame* other = frame->NewDocument();
+    ASSERT_EQ(frame->ActiveChild(), other);
+    EXPECT_EQ(frame->OpenFile(link), first);
+    EXPECT_EQ(frame->OpenFile(dir.path() + "/./sub/../real.txt"), first);
+    EXPECT_EQ(frame->ActiveChild(), first);
+    EXPECT_EQ(frame->Documents().size(), 2);
+}
+
+TEST_F(FrameTest, OpenFailureIsReportedExceptWhileStartingUp)
+{
+    const QString missing = dir.filePath("missing.txt");
+    frame->startingUp = true;
+    EXPECT_EQ(frame->OpenFile(missing), nullptr);
+    EXPECT_TRUE(asked.empty());
+    frame->startingUp = false;
+    EXPECT_EQ(frame->OpenFile(missing), nullptr);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].icon, QMessageBox::Critical);
+    EXPECT_TRUE(asked[0].text.startsWith("Open file failure.\n" + missing + "\n\n")) << asked[0].text.toStdString();
+    EXPECT_TRUE(frame->Documents().isEmpty());
+}
+
+TEST_F(FrameTest, BinaryHeadOpensInHexOnlyWhenLongEnough)
+{
+    if (!docio::HexViewAvailable())
+        GTEST_SKIP() << "no hex view in this build";
+    QByteArray binary(64, 'a');
+    binary[4] = 0;
+    binary[5] = 0;
+    QByteArray shortOne("abcd\0\0efgh", 10);
+    EXPECT_TRUE(frame->OpenFile(Write("bin.dat", binary))->IsHex());
+    EXPECT_FALSE(frame->OpenFile(Write("short.dat", shortOne))->IsHex());
+    EXPECT_TRUE(frame->OpenFile(Write("plain.txt", "plain"), EncodingHex)->IsHex());
+}
+
+TEST(SizeText, Formats)
+{
+    const QLocale en(QLocale::English, QLocale::UnitedStates);
+    struct Case { qint64 size; const char* text; };
+    const Case cases[] = {
+        {0, "0 Bytes"},
+        {999, "999 Bytes"},
+        {1023, "1,023 Bytes"},
+        {1024, "1.00 KB"},
+        {1536, "1.50 KB"},
+        {1048575, "1,024.00 KB"},
+        {5LL * 1024 * 1024, "5.00 MB"},
+        {3LL * 1024 * 1024 * 1024, "3.00 GB"},
+        {2048LL * 1024 * 1024 * 1024, "2,048.00 GB"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CMainFrame::FormatSizeText(c.size, en), QString::fromLatin1(c.text)) << c.size;
+    const QLocale de(QLocale::German, QLocale::Germany);
+    EXPECT_EQ(CMainFrame::FormatSizeText(1536, de), QStringLiteral("1,50 KB"));
+}
+
+TEST_F(FrameTest, EnableRulesFollowTheDocumentState)
+{
+    struct Rule { int id; bool noDoc; bool clean; bool modified; };
+    const Rule rules[] = {
+        {cmd::FileNew, true, true, true},
+        {cmd::FileClose, false, true, true},
+        {cmd::FileSave, false, false, true},
+        {cmd::FileReload, false, false, true},
+        {cmd::ExportHtml, false, true, true},
+        {cmd::SearchFindInFiles, true, true, true},
+        {cmd::SearchFind, false, true, true},
+        {cmd::LanguageHex, false, true, true},
+        {cmd::WindowNext, false, true, true},
+        {cmd::ClearReadOnlyAttribute, false, false, false},
+        {cmd::EditCut, false, false, false},
+    };
+    for (const Rule& r : rules)
+        EXPECT_EQ(frame->CommandEnabled(r.id), r.noDoc) << "no document, " << r.id;
+    CChildFrame* child = frame->OpenFile(Write("r.txt", "text\n"));
+    ASSERT_TRUE(child);
+    for (const Rule& r : rules)
+        EXPECT_EQ(frame->CommandEnabled(r.id), r.clean) << "clean, " << r.id;
+    Type(child, "x");
+    for (const Rule& r : rules)
+        EXPECT_EQ(frame->CommandEnabled(r.id), r.modified) << "modified, " << r.id;
+    // Selection enables Cut; Hex is unchecked for a text view.
+    child->TextView()->Send(QsciScintillaBase::SCI_SELECTALL);
+    EXPECT_TRUE(frame->CommandEnabled(cmd::EditCut));
+    bool checked = true;
+    frame->CommandEnabled(cmd::LanguageHex, &checked);
+    EXPECT_FALSE(checked);
+}
+
+TEST_F(FrameTest, WindowMenuListsDocumentsInTabOrder)
+{
+    frame->NewDocument();
+    CChildFrame* named = frame->OpenFile(Write("w.txt", "w"));
+    QMenu* window = nullptr;
+    for (QAction* a : frame->menuBar()->actions())
+        if (a->text() == "&Window")
+            window = a->menu();
+    ASSERT_TRUE(window);
+    emit window->aboutToShow();
+    QStringList texts;
+    QList<bool> checks;
+    for (QAction* a : window->actions())
+        if (a->data().toInt() >= cmd::WindowDocFirst) {
+            texts << a->text();
+            checks << a->isChecked();
+        }
+    EXPECT_EQ(texts, (QStringList{"<new>", "w.txt"}));
+    EXPECT_EQ(checks, (QList<bool>{false, true}));
+    // Opening the menu again does not repeat the list.
+    emit window->aboutToShow();
+    int count = 0;
+    for (QAction* a : window->actions())
+        count += a->data().toInt() >= cmd::WindowDocFirst;
+    EXPECT_EQ(count, 2);
+    frame->OnCommand(cmd::WindowDocFirst);
+    EXPECT_NE(frame->ActiveChild(), named);
+}
+
+TEST_F(FrameTest, SaveModifiedDialogDropsUncheckedAndCancelledSaveAsKeepsRunning)
+{
+    const QString keepPath = Write("keep.txt", "keep\n");
+    const QString skipPath = Write("skip.txt", "skip\n");
+    CChildFrame* keep = frame->OpenFile(keepPath);
+    CChildFrame* skip = frame->OpenFile(skipPath);
+    Type(keep, "K");
+    Type(skip, "S");
+    QStringList shown;
+    ui::saveModifiedHook = [&](QVector<ui::SaveModifiedItem>& items, bool) {
+        for (auto& item : items) {
+            shown << item.name;
+            item.checked = item.name != "skip.txt";
+        }
+        return QMessageBox::Yes;
+    };
+    EXPECT_EQ(frame->AskSaveModified(true), CMainFrame::Saved);
+    EXPECT_EQ(shown, (QStringList{"keep.txt", "skip.txt"}));
+    QFile k(keepPath), s(skipPath);
+    ASSERT_TRUE(k.open(QIODevice::ReadOnly) && s.open(QIODevice::ReadOnly));
+    EXPECT_EQ(k.readAll(), QByteArray("Kkeep\n"));
+    EXPECT_EQ(s.readAll(), QByteArray("skip\n"));
+
+    // An untitled document whose Save As is cancelled stops the frame's close.
+    CChildFrame* untitled = frame->NewDocument();
+    Type(untitled, "draft");
+    ui::saveModifiedHook = [](QVector<ui::SaveModifiedItem>& items, bool) {
+        EXPECT_EQ(items.last().description, QStringLiteral("New"));
+        return QMessageBox::Yes;
+    };
+    saveAsPath.clear();
+    EXPECT_FALSE(frame->close());
+    EXPECT_GE(saveAsCalls, 1);
+    EXPECT_TRUE(frame->Documents().contains(untitled));
+}
+
+TEST_F(FrameTest, FailedSaveKeepsTheDocumentModifiedAndSaysSo)
+{
+    const QString path = Write("locked/doc.txt", "v1\n");
+    CChildFrame* child = frame->OpenFile(path);
+    Type(child, "edit ");
+    // The file turns into a folder behind our back: every write fails.
+    QFile::remove(path);
+    QDir().mkpath(path);
+    EXPECT_FALSE(child->Save());
+    ASSERT_FALSE(asked.empty());
+    EXPECT_TRUE(asked.back().text.startsWith("Save file failure.\n" + path)) << asked.back().text.toStdString();
+    EXPECT_TRUE(child->IsModified());
+
+    // Save As to a place that cannot be written keeps the old name.
+    saveAsPath = dir.filePath("no/such/folder/x.txt");
+    asked.clear();
+    EXPECT_FALSE(child->SaveAs());
+    EXPECT_EQ(child->FilePath(), path);
+    EXPECT_FALSE(asked.empty());
+    EXPECT_TRUE(child->IsModified());
+}
+
+TEST_F(FrameTest, OutsideChangesAreNoticed)
+{
+    const QString path = Write("ext.txt", "one\n");
+    CChildFrame* child = frame->OpenFile(path);
+    ASSERT_FALSE(child->IsModified());
+
+    // Another program rewrites the file; the user declines the reload.
+    QTest::qWait(20);
+    Write("ext.txt", "two, longer\n");
+    ASSERT_TRUE(child->FileChangedOnDisk());
+    answers = {QMessageBox::No};
+    child->CheckFile();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].text.startsWith(path + "\n\nThe file has been modified outside"));
+    EXPECT_TRUE(child->IsModified());
+    child->CheckFile();   // the same change is not asked about again
+    EXPECT_EQ(asked.size(), 1u);
+
+    // Yes reloads the text.
+    QTest::qWait(20);
+    Write("ext.txt", "three\n");
+    answers = {QMessageBox::Yes};
+    child->CheckFile();
+    EXPECT_FALSE(child->IsModified());
+    EXPECT_EQ(child->TextView()->Send(QsciScintillaBase::SCI_GETLENGTH), 6);
+
+    // A vanished file shows the notice and counts as modified.
+    QFile::remove(path);
+    child->CheckFile();
+    EXPECT_EQ(frame->StatusText(0), "File '" + path + "' doesn't exist.");
+    EXPECT_TRUE(child->IsModified());
+}
+
+TEST_F(FrameTest, CommandLineOpensRelativeFilesAndMovesTheCaret)
+{
+    Write("cl/a.txt", "0\n1\n2\n3\nline four\n");
+    Write("cl/b.txt", "0\n1\n2\n3\nab\n");
+    Write("cl/c.txt", "0\n1\n2\n3\n");
+    frame->ProcessCommandLine(dir.filePath("cl"), {"scrivlet", "c.txt", "-line:4,3", "a.txt", "b.txt"});
+    const QList<CChildFrame*> docs = frame->Documents();
+    ASSERT_EQ(docs.size(), 3);
+    auto caret = [](CChildFrame* c) {
+        CTextView* v = c->TextView();
+        long pos = v->Send(QsciScintillaBase::SCI_GETCURRENTPOS);
+        long line = v->Send(QsciScintillaBase::SCI_LINEFROMPOSITION, pos);
+        return qMakePair(line, pos - v->Send(QsciScintillaBase::SCI_POSITIONFROMLINE, line));
+    };
+    EXPECT_EQ(caret(docs[0]), qMakePair(0L, 0L));   // before the switch
+    EXPECT_EQ(caret(docs[1]), qMakePair(4L, 2L));   // fifth line, third character
+    EXPECT_EQ(caret(docs[2]), qMakePair(4L, 2L));   // "ab": stops at the line end
+    EXPECT_EQ(frame->ActiveChild(), docs[2]);
+}
+
+TEST_F(FrameTest, HandOverWithoutArgumentsOpensNothing)
+{
+    frame->OnHandOver(dir.path(), {});
+    EXPECT_TRUE(frame->Documents().isEmpty());
+    Write("h.txt", "h");
+    frame->OnHandOver(dir.path(), {"h.txt"});
+    ASSERT_EQ(frame->Documents().size(), 1);
+    EXPECT_EQ(frame->Documents()[0]->FilePath(), dir.filePath("h.txt"));
+}
+
+TEST_F(FrameTest, PaneCommandsShowBringForwardAndHide)
+{
+    ASSERT_TRUE(frame->PaneGroupVisible(0));
+    ASSERT_FALSE(frame->PaneGroupVisible(1));
+    frame->OnCommand(cmd::PaneFile, true);          // key on the active pane: stays
+    EXPECT_TRUE(frame->PaneGroupVisible(0));
+    frame->OnCommand(cmd::PaneSymbol, false);       // another tab comes forward
+    EXPECT_EQ(frame->PaneTabs(0)->currentIndex(), 2);
+    frame->OnCommand(cmd::PaneSymbol, false);       // click on the active pane hides
+    EXPECT_FALSE(frame->PaneGroupVisible(0));
+    frame->OnCommand(cmd::PaneCommand, true);       // hidden group shows
+    EXPECT_TRUE(frame->PaneGroupVisible(1));
+    EXPECT_EQ(frame->PaneTabs(1)->currentIndex(), 0);
+    // Toggle Panel hides the visible group and brings back only that one.
+    frame->OnCommand(cmd::TogglePanel);
+    EXPECT_FALSE(frame->PaneGroupVisible(1));
+    frame->OnCommand(cmd::TogglePanel);
+    EXPECT_TRUE(frame->PaneGroupVisible(1));
+    EXPECT_FALSE(frame->PaneGroupVisible(0));
+}
+
+TEST_F(FrameTest, CopyNameCommandsPutPlainText)
+{
+    const QString path = Write("copy/me.txt", "m");
+    frame->OpenFile(path);
+    struct Case { int id; QString text; };
+    const Case cases[] = {
+        {cmd::CopyFileName, "me.txt"},
+        {cmd::CopyFilePath, dir.filePath("copy")},
+        {cmd::CopyFullFilePath, path},
+    };
+    for (const Case& c : cases) {
+        frame->OnCommand(c.id);
+        EXPECT_EQ(QApplication::clipboard()->text(), c.text);
+    }
+    frame->NewDocument();
+    frame->OnCommand(cmd::CopyFullFilePath);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("<new>"));
+    frame->OnCommand(cmd::CopyFileName);
+    EXPECT_EQ(QApplication::clipboard()->text(), QString());
+}
+
+} // namespace
