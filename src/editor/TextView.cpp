@@ -18,6 +18,7 @@
 #include "editor/FilePropertyDialog.h"
 #include "editor/GoToLineDialog.h"
 #include "editor/ViewHooks.h"
+#include "export/ExportCommands.h"
 
 namespace {
 
@@ -235,7 +236,9 @@ bool CTextView::OnCommand(int id)
 
     case 305:
     case 500:
-        return viewhooks::RunViewCommand(this, id);
+        return OnLanguageCommand(id);
+    case 112: case 113: case 114: case 115: case 207:
+        return RunExportCommand(this, id, DocumentPath(), this);
     case 306:
         viewFlags ^= FlagWordWrap;
         Send(SCI_SETWRAPMODE, (viewFlags & FlagWordWrap) ? SC_WRAP_WORD : SC_WRAP_NONE);
@@ -296,6 +299,8 @@ bool CTextView::OnCommand(int id)
         FoldLevel(id - 330 + 1, true);
         return true;
     }
+    if (id >= 501 && id <= 508)
+        return OnFileCommand(id);
     // Commands other modules carry out on this view (encodings and line ends,
     // comments, typing aids, templates, find, symbols, export): each module
     // registers its handler; unhandled ids return false to the frame.
@@ -326,7 +331,9 @@ bool CTextView::CommandState(int id, bool* enabled, bool* checked) const
     case 309: ch = (viewFlags & FlagLineEnds) != 0; break;
     case 310: ch = (viewFlags & FlagIndentGuides) != 0; break;
     case 682: ch = clipboardMonitor; break;
-    case 202: case 203: case 206: case 207: case 209: case 210: case 211: case 212: case 213: case 214:
+    case 207: en = selectionLength > 0; break;
+    case 112: case 113: case 114: case 115:
+    case 202: case 203: case 206: case 209: case 210: case 211: case 212: case 213: case 214:
     case 215: case 216: case 217: case 218: case 221: case 222: case 234: case 235:
     case 311: case 312: case 313: case 314: case 315: case 316: case 407: case 412: case 413:
     case 414: case 415: case 416: case 417: case 683: case 102:
@@ -334,6 +341,11 @@ bool CTextView::CommandState(int id, bool* enabled, bool* checked) const
     default:
         if ((id >= 320 && id <= 327) || (id >= 330 && id <= 337))
             break;
+        if (id >= 501 && id <= 508) {
+            en = FileCommandEnabled(id);
+            ch = FileCommandChecked(id);
+            break;
+        }
         return false;
     }
     if (enabled) *enabled = en;
