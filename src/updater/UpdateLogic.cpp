@@ -28,9 +28,15 @@ namespace marlin {
 
 namespace {
 
+// "-x", "/x" and "\x" are switches. Absolute paths begin with "/" here, so an
+// argument holding a second "/" is a file name, not a switch.
 bool IsSwitch(const QString& a)
 {
-    return !a.isEmpty() && (a[0] == u'-' || a[0] == u'/' || a[0] == u'\\');
+    if (a.isEmpty())
+        return false;
+    if (a[0] == u'/')
+        return a.indexOf(u'/', 1) < 0;
+    return a[0] == u'-' || a[0] == u'\\';
 }
 
 // atoi: leading blanks, an optional sign, then digits; 0 when there are none.

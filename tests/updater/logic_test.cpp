@@ -16,6 +16,7 @@ TEST(MarlinCommandLine, SwitchesAndTarget)
         {{"-i"}, true, 0, false, ""},                           // no number: 0, still an id
         {{"-x", "-", "scrivlet"}, false, 0, false, "scrivlet"}, // other switches ignored
         {{"scrivlet", "-s"}, false, 0, true, "scrivlet"},
+        {{"-id:1", "/srv/sv/scrivlet"}, true, 1, false, "/srv/sv/scrivlet"},   // a path, not "/s"
         {{}, false, 0, false, ""},
     };
     for (const Case& c : cases) {
