@@ -12,6 +12,9 @@
 #include <algorithm>
 #include <climits>
 
+#include "config/StyleSpec.h"
+#include "editor/TextView.h"
+
 namespace {
 
 constexpr int kHexStart = 10;    // in character widths
@@ -33,13 +36,26 @@ int HexDigit(QChar c)
 
 CHexView::CHexView(QWidget* parent) : QAbstractScrollArea(parent)
 {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSize(10);
-    viewFont = font;
     setFocusPolicy(Qt::StrongFocus);
     horizontalScrollBar()->setRange(0, 0);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    UpdateGeometry();
+    ApplyDefaultStyle();
+}
+
+void CHexView::ApplyDefaultStyle()
+{
+    const StyleSpec spec = ParseStyle(CTextView::DefaultStyleString());
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (spec.hasFont && !spec.font.empty())
+        font.setFamily(QString::fromStdString(PlatformFontFace(spec.font)));
+    font.setPointSize(spec.hasSize && spec.size > 0 ? spec.size : 10);
+    font.setBold(spec.hasBold && spec.bold);
+    font.setItalic(spec.hasItalic && spec.italic);
+    font.setStyleHint(QFont::Monospace);
+    QColor back = Qt::white;
+    if (spec.hasBack)
+        back = QColor(int(spec.back & 0xFF), int((spec.back >> 8) & 0xFF), int((spec.back >> 16) & 0xFF));
+    SetAppearance(font, back);
 }
 
 CHexView::~CHexView() = default;
@@ -222,6 +238,13 @@ bool CHexView::SaveAs(const QString& path)
     // Every edit must now reach the new file, also those already saved to
     // the old one (the copy carries them, so only the overlay is written).
     return Save();
+}
+
+bool CHexView::SaveDocument(const QString& path)
+{
+    if (path.isEmpty() || QFileInfo(path).absoluteFilePath() == QFileInfo(filePath).absoluteFilePath())
+        return Save();
+    return SaveAs(path);
 }
 
 void CHexView::SetModified(bool on)

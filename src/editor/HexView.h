@@ -34,6 +34,11 @@ public:
     bool Save();
     // Copies the file to path, writes the edits there and continues on it.
     bool SaveAs(const QString& path);
+    // The document-window forms of the above: the open request is ignored
+    // (a hex view always shows bytes); saving to another path is Save As.
+    bool OpenDocument(const QString& path, int request) { (void)request; return Open(path); }
+    bool SaveDocument(const QString& path);
+    bool SaveDocumentAs(const QString& path) { return SaveAs(path); }
     QString FilePath() const { return filePath; }
     qint64 FileSize() const { return fileSize; }
     bool IsModified() const { return modified; }
@@ -41,6 +46,10 @@ public:
     bool IsReadOnly() const { return readOnly; }
     // Font and data-area background, from the user's default style.
     void SetAppearance(const QFont& font, const QColor& background);
+    // Takes font and background from the user's default style string (face,
+    // size or 10 points, bold, italic, back colour). Run at creation; run it
+    // again when the font scheme changes.
+    void ApplyDefaultStyle();
 
     // State, for the frame and tests.
     qint64 CaretOffset() const { return caret; }
