@@ -534,6 +534,7 @@ void CUpdateDialog::DropReply()
     if (file)
         file->close();
     file.reset();
+    RemoveEmptyDownload();
 }
 
 void CUpdateDialog::reject()

@@ -354,7 +354,9 @@ TEST_F(UpdaterFlow, CancelAsksAndClosesDuringDownload)
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), QDialog::Rejected);
     EXPECT_FALSE(dlg.Downloading());
-    // The aborted download reports nothing afterwards.
+    // The aborted download reports nothing afterwards and, having received
+    // nothing, leaves no empty file behind.
     WaitFor([] { return false; }, 300);
     EXPECT_EQ(shown.size(), 2);
+    EXPECT_FALSE(QFileInfo::exists(dlg.DownloadPath()));
 }
