@@ -147,7 +147,11 @@ static bool WriteRTF(const ExportSource& src, Output& out, long start, long end)
     out.Put("}\n");
     out.Put(Fmt("\\f0\\fs%d\\cf0 ", defSize));
 
-    std::string lastStyle = plainStyle;
+    // Deltas between the 33 style strings (and the initial plain one, index
+    // 33), computed once per pair: runs change style constantly.
+    std::vector<std::string> deltas(34 * 33);
+    std::vector<bool> known(34 * 33, false);
+    int last = 33;
     int current = -1;
     long column = 0;
     int previous = -1;
@@ -158,11 +162,14 @@ static bool WriteRTF(const ExportSource& src, Output& out, long start, long end)
         if (t > 32)
             t = 0;
         if (t != current) {
-            std::string delta = StyleDelta(lastStyle, styleStrings[t]);
-            if (!delta.empty())
-                out.Put(delta);
+            const size_t pair = size_t(last) * 33 + size_t(t);
+            if (!known[pair]) {
+                deltas[pair] = StyleDelta(last == 33 ? plainStyle : styleStrings[last], styleStrings[t]);
+                known[pair] = true;
+            }
+            out.Put(deltas[pair]);
             current = t;
-            lastStyle = styleStrings[t];
+            last = t;
         }
         switch (c) {
         case '{': out.Put("\\{"); ++column; break;
