@@ -26,7 +26,13 @@ have() { command -v "$1" >/dev/null 2>&1; }
 report() { if [ "$2" -eq 0 ]; then echo "  $1: ok"; else echo "  $1: FAILED (exit $2)"; fi; }
 
 echo "== HTML"
-if have xmllint; then xmllint --noout "$out/sample.html"; report "xmllint --noout" $?; else echo "  xmllint not installed"; fi
+if have xmllint; then
+  # The DTD is not fetched, so xmllint notes each "&nbsp;" as undeclared; it
+  # still exits 0 for a well-formed file. Show only the other messages.
+  xmllint --noout --nonet "$out/sample.html" 2> "$out/xmllint.txt"; rc=$?
+  grep "parser error" "$out/xmllint.txt" | grep -v "Entity 'nbsp' not defined" | head -5
+  report "xmllint --noout (well-formed)" $rc
+else echo "  xmllint not installed"; fi
 
 echo "== RTF"
 if have unrtf; then

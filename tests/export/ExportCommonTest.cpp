@@ -71,8 +71,8 @@ TEST_F(ExportTest, HostileInputGivesValidOutput)
         }
         if (xmllint) {
             Run(Format::Html);
-            ToolResult r = RunTool("xmllint", {"--noout", PathFor(Format::Html)});
-            EXPECT_EQ(r.exitCode, 0) << c.name << ": " << Str(r.err).substr(0, 500);
+            std::string messages;
+            EXPECT_TRUE(XmlWellFormed(PathFor(Format::Html), messages)) << c.name << ": " << messages.substr(0, 500);
         }
         if (qpdf) {
             ToolResult r = RunTool("qpdf", {"--check", PathFor(Format::Pdf)});

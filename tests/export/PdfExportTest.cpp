@@ -161,6 +161,12 @@ TEST_F(PdfExportTest, StyleOperatorsOnlyWhereTheyShow)
 
     SetStyled("ab", QByteArray("\5\6", 2));
     EXPECT_NE(Streams(Pdf())[0].find("1 0.502 0 rg (a)Tj\n/F4 10 Tf (b)Tj"), std::string::npos);
+
+    // Without a default style the text is black at 10 pt, never an rg
+    // without operands.
+    props.Assign("style.*.32", "");
+    SetPlain("x");
+    EXPECT_EQ(Streams(Pdf())[0], "BT 1 0 0 1 72 712 Tm\n/F1 10 Tf 0 0 0 rg (x)Tj\nET");
 }
 
 TEST_F(PdfExportTest, Utf8TextShowsInWinAnsi)

@@ -2,6 +2,7 @@
 #include <QClipboard>
 #include <QMimeData>
 #include "ExportFixture.h"
+#include "export/ExportCommands.h"
 
 namespace {
 const char kHeader[] = "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fnil\\fcharset1 Courier New;}";
@@ -113,4 +114,15 @@ TEST_F(ExportTest, CopyAsRtfPutsTheSelectionOnTheClipboard)
     ASSERT_TRUE(CopyAsRTF(src));
     EXPECT_NE(Str(QApplication::clipboard()->mimeData()->data("text/rtf")).find("lo\\par\r\nwo}"),
               std::string::npos);
+}
+
+TEST_F(ExportTest, ExportCommandEntryPoint)
+{
+    SetPlain("abc");
+    sci::Send(view.get(), QsciScintillaBase::SCI_SETSEL, 0, 2);
+    QApplication::clipboard()->clear();
+    EXPECT_TRUE(RunExportCommand(view.get(), 207, QString(), nullptr));
+    EXPECT_NE(Str(QApplication::clipboard()->mimeData()->data("text/rtf")).find("ab}"), std::string::npos);
+    for (int id : {111, 116, 206, 208})
+        EXPECT_FALSE(RunExportCommand(view.get(), id, QString(), nullptr)) << id;
 }
