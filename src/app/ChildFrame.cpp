@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
+#include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -42,8 +43,19 @@ QMdiSubWindow* CChildFrame::SubWindow() const
     return qobject_cast<QMdiSubWindow*>(parentWidget());
 }
 
+bool CChildFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    // Escape reaches the frame before the view, which still gets it (to
+    // close a completion list, for example).
+    if (view && watched == view->Widget() && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier)
+        mainFrame->OnEscapeInDocument();
+    return QWidget::eventFilter(watched, event);
+}
+
 void CChildFrame::ConnectView()
 {
+    view->Widget()->installEventFilter(this);
     if (CTextView* t = TextView()) {
         // The tab image follows the component's save point.
         connect(t, &QsciScintillaBase::SCN_SAVEPOINTLEFT, this, [this] {
@@ -63,7 +75,28 @@ void CChildFrame::ConnectView()
         });
         connect(t, &CTextView::frameCommand, mainFrame, [this](int id) { mainFrame->OnCommand(id); });
         t->documentPathHook = [this] { return filePath; };
+        t->barHiddenHook = [this](int barCommand) {
+            bool checked = false;
+            mainFrame->CommandEnabled(barCommand, &checked);
+            return !checked;
+        };
+    } else if (view) {
+        // The hex view reports its own modified state and caret moves.
+        connect(view->Widget(), SIGNAL(modifiedChanged(int)), this, SLOT(OnViewModifiedChanged(int)));
+        connect(view->Widget(), SIGNAL(statusChanged()), this, SLOT(OnViewStatusChanged()));
     }
+}
+
+void CChildFrame::OnViewModifiedChanged(int state)
+{
+    if (tabState != 2)
+        SetTabState(state ? 1 : 0);
+}
+
+void CChildFrame::OnViewStatusChanged()
+{
+    if (mainFrame->ActiveChild() == this)
+        mainFrame->UpdateStatus();
 }
 
 QString CChildFrame::TabName() const

@@ -81,8 +81,13 @@ signals:
     // The view was replaced (the frame reconnects status updates).
     void viewReplaced(CChildFrame* child);
 
+private slots:
+    void OnViewModifiedChanged(int state);
+    void OnViewStatusChanged();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void ConnectView();

@@ -55,6 +55,7 @@ SV_DETECT(LoadFile, LoadFile(QString()))
 SV_DETECT(SaveFile, SaveFile(QString()))
 SV_DETECT(FileSize, FileSize())
 SV_DETECT(SetReadOnly, SetReadOnly(true))
+SV_DETECT(ApplyDefaultStyle, ApplyDefaultStyle())
 
 QString ErrnoText(int err)
 {
@@ -231,6 +232,12 @@ template <class V> void HexReadOnly(V* v, bool on)
     if constexpr (HasSetReadOnly<V>::value)
         v->SetReadOnly(on);
 }
+template <class V> void HexRestyle(V* v)
+{
+    if constexpr (HasApplyDefaultStyle<V>::value)
+        v->ApplyDefaultStyle();
+    v->viewport()->update();
+}
 #endif
 
 CTextView* AsText(CDocView* view)
@@ -396,9 +403,17 @@ void SelectLanguage(CTextView* view, int index)
 
 void Restyle(CDocView* view)
 {
-    if (CTextView* t = AsText(view))
+    if (CTextView* t = AsText(view)) {
         TextRestyle(t);
-    else if (view)
+        return;
+    }
+#if SV_HAVE_HEXVIEW
+    if (CHexView* h = AsHex(view)) {
+        HexRestyle(h);
+        return;
+    }
+#endif
+    if (view)
         view->Widget()->update();
 }
 

@@ -35,6 +35,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
@@ -270,7 +271,14 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
             UpdateStatus();
     });
     idleTimer->start();
-    resize(1000, 700);
+    // Until a stored placement is restored: most of the screen, centred.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect avail = screen->availableGeometry();
+        const QSize size(avail.width() * 85 / 100, avail.height() * 85 / 100);
+        setGeometry(QRect(avail.center() - QPoint(size.width() / 2, size.height() / 2), size));
+    } else {
+        resize(1000, 700);
+    }
 }
 
 CMainFrame::~CMainFrame()
@@ -441,7 +449,7 @@ void CMainFrame::BuildPaneGroups()
     }
     addDockWidget(Qt::LeftDockWidgetArea, groups[0]);
     addDockWidget(Qt::BottomDockWidgetArea, groups[1]);
-    resizeDocks({groups[0]}, {220}, Qt::Horizontal);
+    resizeDocks({groups[0]}, {260}, Qt::Horizontal);
     resizeDocks({groups[1]}, {170}, Qt::Vertical);
     groups[1]->hide();
 }
@@ -599,8 +607,11 @@ CChildFrame* CMainFrame::CreateChild(const QString& path, bool hex)
     if (MaskBit(mask::MaximiseNewDocuments) || (current && current->isMaximized())) {
         sub->showMaximized();
     } else {
-        QSize area = mdiArea->viewport()->size();
+        // Cascade from the top-left corner, like the platform's client does.
+        const QSize area = mdiArea->viewport()->size();
+        const int step = mdiArea->subWindowList().size() - 1;
         sub->resize(qMax(300, area.width() * 3 / 4), qMax(200, area.height() * 3 / 4));
+        sub->move((step % 8) * 24, (step % 8) * 24);
         sub->show();
     }
     return child;
@@ -983,6 +994,18 @@ void CMainFrame::ToggleFullScreen()
             setGeometry(fullScreenRestore);
         fullScreenRestore = QRect();
     }
+}
+
+void CMainFrame::OnEscapeInDocument()
+{
+    if (titleHidden)
+        ToggleHideTitle();
+    if (fullScreen)
+        ToggleFullScreen();
+    if (PaneGroupVisible(1))
+        groups[1]->hide();
+    if (CChildFrame* child = ActiveChild())
+        child->setFocus();
 }
 
 bool CMainFrame::PaneGroupVisible(int group) const
@@ -1394,12 +1417,81 @@ void CMainFrame::BeginStartup(const QString& directory, const QStringList& argum
     QMetaObject::invokeMethod(this, "OnStartupMessage", Qt::QueuedConnection);
 }
 
+void CMainFrame::RestoreLayout()
+{
+    if (!g_settings)
+        return;
+    const QString ui = QStringLiteral("UISTATE");
+    const char* prefix[2] = {"Main", "Find"};
+    const int defaultSize[2] = {210, 120};
+    const int defaultState[2] = {0, 5};
+    const int defaultSide[2] = {0, 3};
+    for (int g = 0; g < 2; ++g) {
+        const QString p = QString::fromLatin1(prefix[g]);
+        int size = g_settings->ReadInt(ui, p + "TabSize", defaultSize[g]);
+        int state = g_settings->ReadInt(ui, p + "TabState", defaultState[g]);
+        int active = g_settings->ReadInt(ui, p + "TabActive", 0);
+        if (size == 0)
+            size = 170;
+        size = qMax(size, 28);
+        groupTabs[g]->setCurrentIndex(qBound(0, active, 2));
+        const int side = state >= 0 && state <= 3 ? state : defaultSide[g];
+        const Qt::DockWidgetArea areas[4] = {Qt::LeftDockWidgetArea, Qt::TopDockWidgetArea,
+                                             Qt::RightDockWidgetArea, Qt::BottomDockWidgetArea};
+        if (state != 5 && (state < 0 || state > 3)) {
+            groups[g]->show();   // an unknown side: shown where it is
+            continue;
+        }
+        addDockWidget(areas[side], groups[g]);
+        groups[g]->setVisible(state != 5);
+        const bool horizontal = side == 0 || side == 2;
+        resizeDocks({groups[g]}, {size}, horizontal ? Qt::Horizontal : Qt::Vertical);
+    }
+    const int left = g_settings->ReadInt(ui, QStringLiteral("left"), 0);
+    const int top = g_settings->ReadInt(ui, QStringLiteral("top"), 0);
+    const int right = g_settings->ReadInt(ui, QStringLiteral("right"), 0);
+    const int bottom = g_settings->ReadInt(ui, QStringLiteral("bottom"), 0);
+    if (left || top || right || bottom)
+        setGeometry(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
+    if (g_settings->ReadInt(ui, QStringLiteral("showCmd"), 1) == 3)
+        showMaximized();
+    else
+        show();
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::SaveLayout()
+{
+    if (!g_settings)
+        return;
+    const QString ui = QStringLiteral("UISTATE");
+    const char* prefix[2] = {"Main", "Find"};
+    for (int g = 0; g < 2; ++g) {
+        const QString p = QString::fromLatin1(prefix[g]);
+        const Qt::DockWidgetArea area = dockWidgetArea(groups[g]);
+        const int side = area == Qt::LeftDockWidgetArea ? 0 : area == Qt::TopDockWidgetArea ? 1
+                       : area == Qt::RightDockWidgetArea ? 2 : 3;
+        const bool horizontal = side == 0 || side == 2;
+        const int size = horizontal ? groups[g]->width() : groups[g]->height();
+        g_settings->WriteInt(ui, p + "TabSize", size);
+        g_settings->WriteInt(ui, p + "TabState", groups[g]->isHidden() ? 5 : side);
+        g_settings->WriteInt(ui, p + "TabActive", groupTabs[g]->currentIndex());
+    }
+    const QRect r = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+    g_settings->WriteInt(ui, QStringLiteral("left"), r.left());
+    g_settings->WriteInt(ui, QStringLiteral("top"), r.top());
+    g_settings->WriteInt(ui, QStringLiteral("right"), r.right() + 1);
+    g_settings->WriteInt(ui, QStringLiteral("bottom"), r.bottom() + 1);
+    g_settings->WriteInt(ui, QStringLiteral("showCmd"), isMaximized() ? 3 : 1);
+}
+
 void CMainFrame::OnStartupMessage()
 {
     if (hooks.restoreLayout)
         hooks.restoreLayout();
     else
-        show();
+        RestoreLayout();
     UpdateToolbar();
     if (MaskBit(mask::StartWithBlankDocument))
         NewDocument();
@@ -1435,6 +1527,8 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         child->CloseWithoutAsking();
     if (hooks.saveLayout)
         hooks.saveLayout();
+    else
+        SaveLayout();
     if (hooks.beforeDestroy)
         hooks.beforeDestroy();
     idleTimer->stop();

@@ -106,6 +106,12 @@ public:
     void BeginStartup(const QString& startDirectory, const QStringList& arguments);
     bool startingUp = false;
 
+    // Window layout in "UISTATE": pane groups (side, size, active pane) and
+    // the window's normal rectangle and show state. Used unless the hooks
+    // below replace them.
+    void RestoreLayout();
+    void SaveLayout();
+
     // Points where later modules attach. All optional.
     struct Hooks {
         std::function<void(const QString& path)> addRecent;
@@ -130,6 +136,10 @@ public:
 
     // Formats a size for the status bar: "1'234 Bytes", "1.50 KB", ...
     static QString FormatSizeText(qint64 size, const QLocale& locale);
+
+    // Escape in a document window: leave the window modes, hide the find
+    // group, focus the document.
+    void OnEscapeInDocument();
 
     // Called by a document window that accepted its close.
     void OnChildClosed(CChildFrame* child);

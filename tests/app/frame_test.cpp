@@ -452,4 +452,23 @@ TEST_F(FrameTest, CopyNameCommandsPutPlainText)
     EXPECT_EQ(QApplication::clipboard()->text(), QString());
 }
 
+TEST_F(FrameTest, ShortcutsReachTheFrameFromTheView)
+{
+    CChildFrame* a = frame->NewDocument();
+    CChildFrame* b = frame->NewDocument();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    b->View()->Widget()->setFocus();
+    QTest::keyClick(b->View()->Widget(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(frame->ActiveChild(), a);
+    // Alt+4 shows the find group, and a key never hides it again.
+    QTest::keyClick(a->View()->Widget(), Qt::Key_4, Qt::AltModifier);
+    EXPECT_TRUE(frame->PaneGroupVisible(1));
+    QTest::keyClick(a->View()->Widget(), Qt::Key_4, Qt::AltModifier);
+    EXPECT_TRUE(frame->PaneGroupVisible(1));
+    // Escape in the document hides it.
+    QTest::keyClick(a->View()->Widget(), Qt::Key_Escape);
+    EXPECT_FALSE(frame->PaneGroupVisible(1));
+}
+
 } // namespace
