@@ -104,6 +104,12 @@ bool CTextView::LoadFileText(const QString& path, int requested, bool keepUndo)
     const bool wasReadOnly = Send(SCI_GETREADONLY) != 0;
     if (wasReadOnly)
         Send(SCI_SETREADONLY, 0);
+    // No modification notices while the text is replaced: each one makes the
+    // component's accessibility support copy the inserted text and count the
+    // characters before it, which turns a block-wise load quadratic. Whoever
+    // depends on the text hears of the load from the caller.
+    const long eventMask = Send(SCI_GETMODEVENTMASK);
+    Send(SCI_SETMODEVENTMASK, 0);
     if (keepUndo)
         Send(SCI_BEGINUNDOACTION);
     else
@@ -137,7 +143,10 @@ bool CTextView::LoadFileText(const QString& path, int requested, bool keepUndo)
                 loadedZeroBytes = memchr(block.data(), 0, head) != nullptr;
             // Room for the whole text at once, so the component does not
             // grow (and copy) its buffer block by block.
-            qint64 estimate = utf16 ? fileSize * 3 / 4 : fileSize + fileSize / 16;
+            // (UTF-16 needs at most 3 bytes per 2; ANSI text grows where it
+            // holds letters beyond ASCII.)
+            qint64 estimate = utf16 ? fileSize * 3 / 4
+                : decoder.form() == filetext::FileTextDecoder::Ansi ? fileSize + fileSize / 16 : fileSize;
             Send(SCI_ALLOCATE, static_cast<uintptr_t>(estimate + 1024));
         }
         append(out);
@@ -170,6 +179,7 @@ bool CTextView::LoadFileText(const QString& path, int requested, bool keepUndo)
             Send(SCI_EMPTYUNDOBUFFER);
         }
         SetDocumentEncoding(oldEncoding);
+        Send(SCI_SETMODEVENTMASK, eventMask);
         if (wasReadOnly)
             Send(SCI_SETREADONLY, 1);
         return false;
@@ -182,6 +192,7 @@ bool CTextView::LoadFileText(const QString& path, int requested, bool keepUndo)
     lineEndCounts[LineEndCrLf] = counter.crlf;
     lineEndCounts[LineEndCr] = counter.cr;
     lineEndCounts[LineEndLf] = counter.lf;
+    Send(SCI_SETMODEVENTMASK, eventMask);
     if (wasReadOnly)
         Send(SCI_SETREADONLY, 1);
     return true;
@@ -214,6 +225,7 @@ void CTextView::ReloadDocument(const QString& path)
     const long topDocLine = Send(SCI_DOCLINEFROMVISIBLE, Send(SCI_GETFIRSTVISIBLELINE));
     if (!LoadFileText(path, encoding, true))
         return;
+    SetLineNumberMarginWidth();
     if (caret > Send(SCI_GETLENGTH))
         return;
     const long line = Send(SCI_LINEFROMPOSITION, caret);
