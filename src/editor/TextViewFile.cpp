@@ -89,7 +89,10 @@ bool CTextView::LoadFileText(const QString& path, int requested, bool keepUndo)
         return false;
     }
 
-    std::string block(static_cast<size_t>(std::min(kBlockBytes, std::max<qint64>(fileSize, 1))), '\0');
+    // Small files get a small buffer, but never smaller than the detection
+    // window (files such as those in /proc report a size of 0).
+    std::string block(static_cast<size_t>(
+        std::min(kBlockBytes, std::max<qint64>(fileSize, static_cast<qint64>(filetext::kDetectBytes)))), '\0');
     qint64 got = ReadBlock(file, &block[0], static_cast<qint64>(block.size()));
     if (got < 0) {
         fileError = file.errorString();

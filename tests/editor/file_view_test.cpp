@@ -377,7 +377,14 @@ TEST_F(FileView, ReloadKeepsCaretAndIsUndoable)
     view.Send(B::SCI_UNDO);
     EXPECT_EQ(Text(), QByteArray("FIRST LINE\nsecond line\nthird line\nfourth\n"));
 
+    view.SetReadOnly(true);  // a read-only view still takes the file's new text
+    WriteAll(path, "changed outside\n");
+    view.ReloadDocument(path);
+    EXPECT_EQ(Text(), QByteArray("changed outside\n"));
+    EXPECT_TRUE(view.IsReadOnly());
+    view.SetReadOnly(false);
+
     QFile::remove(path);
     view.ReloadDocument(path);  // gone: the text stays
-    EXPECT_EQ(Text(), QByteArray("FIRST LINE\nsecond line\nthird line\nfourth\n"));
+    EXPECT_EQ(Text(), QByteArray("changed outside\n"));
 }
