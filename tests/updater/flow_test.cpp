@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -359,4 +360,36 @@ TEST_F(UpdaterFlow, CancelAsksAndClosesDuringDownload)
     WaitFor([] { return false; }, 300);
     EXPECT_EQ(shown.size(), 2);
     EXPECT_FALSE(QFileInfo::exists(dlg.DownloadPath()));
+}
+
+// The program itself: no identifier means exit -1 at once; with one, the
+// service named by MARLIN_UPDATE_SERVER is asked and, in silent mode with
+// nothing newer, marlin ends with 0 without showing anything.
+TEST_F(UpdaterFlow, ProgramHonoursServerOverride)
+{
+    const QString built = QStringLiteral(SV_BIN_DIR "/marlin");
+    if (!QFileInfo::exists(built))
+        GTEST_SKIP() << "marlin is not built";
+    const QString marlin = programDir.filePath("marlin");
+    ASSERT_TRUE(QFile::copy(built, marlin));
+    Answer("scrivlet_3.4.0.0.run\nhttp://a/\n");
+
+    auto run = [&](const QStringList& args) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("MARLIN_UPDATE_SERVER", QStringLiteral("127.0.0.1:%1").arg(server.serverPort()));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        p.setProcessEnvironment(env);
+        p.start(marlin, args);
+        EXPECT_TRUE(p.waitForStarted(5000));
+        // Keep serving while the child runs.
+        EXPECT_TRUE(WaitFor([&] { return p.state() == QProcess::NotRunning; }, 20000));
+        return p.exitCode();
+    };
+    EXPECT_EQ(run({"scrivlet"}), 255);
+    EXPECT_TRUE(server.requests.isEmpty());
+    EXPECT_EQ(run({"-id:1", "scrivlet", "-s"}), 0);
+    ASSERT_EQ(server.requests.size(), 1);
+    EXPECT_TRUE(server.requests[0].path.startsWith("/version.asp?id=1&mac="));
+    EXPECT_TRUE(server.requests[0].path.endsWith("&version=3.4.0.0"));
 }
