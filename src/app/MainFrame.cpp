@@ -436,6 +436,9 @@ void CMainFrame::BuildPaneGroups()
         groupTabs[g] = new QTabWidget(groups[g]);
         groupTabs[g]->setTabPosition(QTabWidget::South);
         groupTabs[g]->setDocumentMode(true);
+        groupTabs[g]->setUsesScrollButtons(false);
+        groupTabs[g]->setElideMode(Qt::ElideRight);
+        groupTabs[g]->setIconSize(QSize(16, 16));
         for (const Pane& p : panes[g]) {
             auto* placeholder = new QWidget(groupTabs[g]);
             placeholder->setObjectName(QStringLiteral("pane%1").arg(p.command));

@@ -9,6 +9,8 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <deque>
@@ -469,6 +471,106 @@ TEST_F(FrameTest, ShortcutsReachTheFrameFromTheView)
     // Escape in the document hides it.
     QTest::keyClick(a->View()->Widget(), Qt::Key_Escape);
     EXPECT_FALSE(frame->PaneGroupVisible(1));
+}
+
+TEST_F(FrameTest, FontPresetMenuListsPresetsUntilTheFirstEmptyOne)
+{
+    settings->WriteString("FONT", "1", "font:Courier New,size:12");
+    settings->WriteString("FONT", "2", "font:Monospace,bold");
+    settings->WriteString("FONT", "3", "size:9");          // no face: the list ends here
+    settings->WriteString("FONT", "4", "font:Sans");
+    const auto items = frame->FontPresetItems();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0].second, QStringLiteral("&1 Courier New, 12"));
+    EXPECT_EQ(items[1].second, QStringLiteral("&2 Monospace"));
+    frame->OnCommand(cmd::FontPresetFirst + 1);
+    EXPECT_EQ(frame->CurrentFontPreset(), 2);
+    EXPECT_EQ(settings->ReadInt("FONT", "CurSel", 0), 2);
+    EXPECT_TRUE(frame->PresetFont().bold());
+    EXPECT_GT(frame->PresetLineHeight(), 0);
+}
+
+TEST_F(FrameTest, DialogFiltersComeFromTheFilterSection)
+{
+    EXPECT_EQ(ui::DialogFilters(512), (QStringList{"All Files (*)"}));
+    settings->WriteSection("FILTER", {"Text files|*.txt;*.log", "C++ (*.cpp)|*.cpp;*.h|x", "no bar here"});
+    EXPECT_EQ(ui::DialogFilters(512), (QStringList{"Text files (*.txt *.log)", "C++ (*.cpp *.h|x)"}));
+}
+
+TEST_F(FrameTest, SwitchingViewKindKeepsUnsavedText)
+{
+    if (!docio::HexViewAvailable())
+        GTEST_SKIP() << "no hex view in this build";
+    const QString path = Write("switch.txt", "0123456789\n");
+    CChildFrame* child = frame->OpenFile(path);
+    frame->OnCommand(cmd::LanguageHex);
+    ASSERT_TRUE(child->IsHex());
+    bool checked = false;
+    EXPECT_TRUE(frame->CommandEnabled(cmd::LanguageHex, &checked));
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(frame->StatusText(3), QStringLiteral("Hex"));
+    frame->OnCommand(cmd::LanguageFirst);
+    ASSERT_FALSE(child->IsHex());
+    EXPECT_EQ(child->TextView()->Send(QsciScintillaBase::SCI_GETLENGTH), 11);
+
+    // Unsaved edits: Cancel keeps the text view and the edits.
+    Type(child, "edit");
+    answers = {QMessageBox::Cancel};
+    frame->OnCommand(cmd::LanguageHex);
+    EXPECT_FALSE(child->IsHex());
+    EXPECT_TRUE(child->IsModified());
+    // An untitled document cannot be shown in hex without being saved.
+    CChildFrame* untitled = frame->NewDocument();
+    Type(untitled, "draft");
+    answers = {QMessageBox::No};
+    frame->OnCommand(cmd::LanguageHex);
+    EXPECT_FALSE(untitled->IsHex());
+    EXPECT_EQ(untitled->TextView()->Send(QsciScintillaBase::SCI_GETLENGTH), 5);
+}
+
+TEST_F(FrameTest, TabStripDoubleClicksFollowTheOptions)
+{
+    auto* tabs = frame->findChild<QTabBar*>("documentTabs");
+    ASSERT_TRUE(tabs);
+    frame->NewDocument();
+    QCoreApplication::processEvents();
+    const QPoint onTab = tabs->tabRect(0).center();
+    const QPoint empty(tabs->width() - 5, tabs->height() / 2);
+    ASSERT_LT(tabs->tabAt(empty), 0);
+    struct Case { uint32_t mask; QPoint at; int documents; };
+    const Case cases[] = {
+        {0, onTab, 1},
+        {0, empty, 1},
+        {mask::DoubleClickTabStripNew, empty, 2},
+        {mask::DoubleClickTabCloses, QPoint(), 1},   // closes the first tab again
+    };
+    for (const Case& c : cases) {
+        settings->editorMask = c.mask;
+        QTest::mouseDClick(tabs, Qt::LeftButton, Qt::NoModifier, c.at.isNull() ? tabs->tabRect(0).center() : c.at);
+        Settle();
+        EXPECT_EQ(frame->Documents().size(), c.documents) << c.mask;
+    }
+}
+
+TEST_F(FrameTest, DeferredStartupOpensBlankDocumentThenCommandLineFiles)
+{
+    settings->editorMask = mask::StartWithBlankDocument;
+    Write("s1.txt", "1");
+    Write("s2.txt", "2\n3\n4\n");
+    bool restored = false;
+    frame->hooks.restoreSession = [&] { restored = true; };
+    frame->BeginStartup(dir.path(), {"scrivlet", "missing.txt", "-line:1", "s1.txt", "s2.txt"});
+    EXPECT_TRUE(frame->startingUp);
+    Settle();
+    EXPECT_FALSE(frame->startingUp);
+    EXPECT_TRUE(restored);
+    EXPECT_TRUE(asked.empty());   // the missing file is not reported while starting
+    const QList<CChildFrame*> docs = frame->Documents();
+    ASSERT_EQ(docs.size(), 3);
+    EXPECT_TRUE(docs[0]->IsUntitled());
+    EXPECT_EQ(frame->ActiveChild(), docs[2]);
+    CTextView* v = docs[2]->TextView();
+    EXPECT_EQ(v->Send(QsciScintillaBase::SCI_LINEFROMPOSITION, v->Send(QsciScintillaBase::SCI_GETCURRENTPOS)), 1);
 }
 
 } // namespace
