@@ -215,6 +215,8 @@ public:
                     skip = static_cast<size_t>(len);
                 }
             }
+            if (used >= out_.size())
+                out_.resize(out_.size() * 2);
             out_[used++] = put;
             inp += skip;
             inLeft -= skip;
