@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <string>
+#include <unistd.h>
 
 #include "editor/FileText.h"
 #include "editor/TextView.h"
@@ -195,6 +196,13 @@ TEST_F(FileView, LoadFailuresAndOddFiles)
     }
     EXPECT_FALSE(view.OpenDocument("/dev/zero", EncodingDetect));  // would never end
     EXPECT_EQ(Text(), QByteArray("keep me"));
+    if (geteuid() != 0) {  // permissions do not stop the superuser
+        WriteAll(Path("locked.txt"), "secret");
+        QFile::setPermissions(Path("locked.txt"), QFile::WriteOwner);
+        EXPECT_FALSE(view.OpenDocument(Path("locked.txt"), EncodingDetect));
+        EXPECT_FALSE(view.fileError.isEmpty());
+        EXPECT_EQ(Text(), QByteArray("keep me"));
+    }
 
     WriteAll(Path("empty.txt"), QByteArray());
     ASSERT_TRUE(view.OpenDocument(Path("empty.txt"), EncodingDetect));
