@@ -12,6 +12,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   libxml2-utils unrtf qpdf poppler-utils
+  clang
 )
 
 missing=()
