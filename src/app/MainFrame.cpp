@@ -697,6 +697,14 @@ void CMainFrame::ProcessCommandLine(const QString& baseDirectory, const QStringL
     }
 }
 
+void CMainFrame::OpenFilesFromText(const QString& text)
+{
+    for (const QString& token : commandline::Split(text, false))
+        if (!token.isEmpty())
+            OpenFile(QFileInfo(token).isRelative() ? QDir::current().absoluteFilePath(token) : token,
+                     EncodingDetect, true);
+}
+
 void CMainFrame::OnHandOver(const QString& directory, const QStringList& arguments)
 {
     // The arguments come without the program path; the command-line

@@ -51,6 +51,9 @@ public:
     // first). An empty base directory means the current directory; an empty
     // list means this process's own arguments.
     void ProcessCommandLine(const QString& baseDirectory, const QStringList& arguments);
+    // The command window's ".open": the text is split like a command line
+    // and every token (none skipped, no switches) is opened.
+    void OpenFilesFromText(const QString& text);
     // A second start handed its directory and arguments over.
     void OnHandOver(const QString& directory, const QStringList& arguments);
 

@@ -573,4 +573,14 @@ TEST_F(FrameTest, DeferredStartupOpensBlankDocumentThenCommandLineFiles)
     EXPECT_EQ(v->Send(QsciScintillaBase::SCI_LINEFROMPOSITION, v->Send(QsciScintillaBase::SCI_GETCURRENTPOS)), 1);
 }
 
+TEST_F(FrameTest, OpenFilesTextOpensEveryToken)
+{
+    const QString spaced = Write("with space.txt", "a");
+    const QString dashed = Write("-dash.txt", "b");
+    frame->OpenFilesFromText("\"" + spaced + "\" " + dashed);
+    ASSERT_EQ(frame->Documents().size(), 2);
+    EXPECT_EQ(frame->Documents()[0]->FilePath(), spaced);
+    EXPECT_EQ(frame->Documents()[1]->FilePath(), dashed);
+}
+
 } // namespace
