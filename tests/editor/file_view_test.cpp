@@ -285,6 +285,18 @@ TEST_F(FileView, FailedSaveKeepsOriginal)
     EXPECT_FALSE(view.SaveDocument(dir.path()));  // a folder
     EXPECT_TRUE(Modified());
 
+    if (geteuid() != 0) {  // permissions do not stop the superuser
+        const QString folder = Path("ro"), locked = Path("ro/doc.txt");
+        QDir(dir.path()).mkdir("ro");
+        WriteAll(locked, "original");
+        QFile::setPermissions(locked, QFile::ReadOwner);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+        EXPECT_FALSE(view.SaveDocument(locked));
+        EXPECT_FALSE(view.fileError.isEmpty());
+        EXPECT_EQ(ReadAll(locked), QByteArray("original"));
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
     ASSERT_TRUE(view.SaveDocument(path));
     EXPECT_FALSE(Modified());
     EXPECT_EQ(ReadAll(path).size(), 3 << 20);
