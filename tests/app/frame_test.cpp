@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -581,6 +582,22 @@ TEST_F(FrameTest, OpenFilesTextOpensEveryToken)
     ASSERT_EQ(frame->Documents().size(), 2);
     EXPECT_EQ(frame->Documents()[0]->FilePath(), spaced);
     EXPECT_EQ(frame->Documents()[1]->FilePath(), dashed);
+}
+
+TEST(Program, VersionSwitchPrintsTheVersionAndExits)
+{
+    const QString program = QStringLiteral(SV_BIN_DIR) + "/scrivlet";
+    if (!QFileInfo::exists(program))
+        GTEST_SKIP() << "scrivlet is not built";
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(program, {"--version"});
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_EQ(QString::fromLatin1(p.readAllStandardOutput()).trimmed(), QStringLiteral(SCRIVLET_VERSION_STR));
+    EXPECT_EQ(ui::ShortVersion().count('.'), 2);
 }
 
 } // namespace
