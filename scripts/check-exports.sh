@@ -66,6 +66,6 @@ if have pdflatex; then
   report "pdflatex" $rc
   [ $rc -ne 0 ] && tail -20 "$out/latex/sample.log"
   if [ -f "$out/latex/sample.pdf" ] && have pdftotext; then
-    pdftotext "$out/latex/sample.pdf" - | grep -q "Sum" && echo "  LaTeX output shows the text" || echo "  text NOT found in the LaTeX PDF"
+    pdftotext "$out/latex/sample.pdf" - | grep -q "Source File: sample.cpp" && echo "  LaTeX output shows the text" || echo "  text NOT found in the LaTeX PDF"
   fi
 else echo "  pdflatex not installed: compile skipped"; fi

@@ -33,9 +33,16 @@ void PutTexChar(Output& out, int c, int next)
     case ' ':
         out.Put(next == ' ' ? "{\\hspace*{1em}}" : " ");
         break;
-    case '#': case '$': case '%': case '&': case '^': case '_': case '{': case '}': case '~':
+    case '#': case '$': case '%': case '&': case '_': case '{': case '}':
         out.Put('\\');
         out.Put(char(c));
+        break;
+    case '^': case '~':
+        // \^ and \~ are accents: the empty group makes them stand alone
+        // instead of taking the next character (or failing on a "$").
+        out.Put('\\');
+        out.Put(char(c));
+        out.Put("{}");
         break;
     case '<': case '>': case '@':
         out.Put('$');

@@ -44,7 +44,7 @@ TEST_F(ExportTest, TexBodyText)
         {"leading spaces", "    x", "\\eda{{\\hspace*{1em}}{\\hspace*{1em}}{\\hspace*{1em}} x"},
         {"tab at column 0", "\tx", "\\eda{\\hspace*{4em}x"},
         {"tab stops", "ab\tx\ty", "\\eda{ab\\hspace*{2em}x\\hspace*{3em}y"},
-        {"backslash escapes", "#$%&^_{}~", "\\eda{\\#\\$\\%\\&\\^\\_\\{\\}\\~"},
+        {"backslash escapes", "#$%&^_{}~x", "\\eda{\\#\\$\\%\\&\\^{}\\_\\{\\}\\~{}x"},
         {"math characters", "<>@", "\\eda{$<$$>$$@$"},
         {"backslash", "a\\b", "\\eda{a{\\textbackslash}b"},
         {"CR LF", "a\r\nb", "\\eda{a} \\\\\r\n\\eda{b"},
@@ -88,4 +88,30 @@ TEST_F(ExportTest, TexTitleIsEscaped)
     EXPECT_NE(Str(Run(Format::Tex)).find("Source File: my\\_file\\#1.cpp\r\n"), std::string::npos);
     props.Assign("export.tex.title.fullpath", "1");
     EXPECT_NE(Str(Run(Format::Tex)).find("Source File: /tmp/my\\_file\\#1.cpp\r\n"), std::string::npos);
+}
+
+TEST_F(ExportTest, TexCompilesWithPdflatex)
+{
+    if (!HaveTool("pdflatex"))
+        GTEST_SKIP() << "pdflatex not installed";
+    // Unspecified and high styles, every escaped character, a title that
+    // needs escaping: the file must still compile.
+    SetCpp("int main() { // #$%&^_{}~<>@ \\ x\n\treturn 0;\n}\n");
+    props.Assign("style.cpp.5", "fore:#0000FF,bold,italics,back:#EEEEEE");
+    src.documentPath = "/tmp/my_file#1 & more.cpp";
+    Run(Format::Tex);
+    SetStyled("ab\n", QByteArray("\xFF\x80\0", 3));
+    QString second = dir.filePath("high.tex");
+    ASSERT_TRUE(ExportTeX(src, second));
+    for (const QString& file : {PathFor(Format::Tex), second}) {
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.start("pdflatex", {"-interaction=nonstopmode", "-halt-on-error", "-no-shell-escape", file});
+        ASSERT_TRUE(p.waitForFinished(120000));
+        std::string log = Str(p.readAllStandardOutput());
+        size_t error = log.find("\n!");
+        EXPECT_EQ(p.exitCode(), 0) << (error == std::string::npos ? log : log.substr(error, 600));
+    }
+    ToolResult r = RunTool("pdftotext", {dir.filePath("out.pdf"), "-"});
+    EXPECT_NE(Str(r.out).find("my_file#1 & more.cpp"), std::string::npos) << Str(r.out);
 }
