@@ -77,6 +77,29 @@ TEST_F(Shipped, EveryLanguageHasPatternsAndALexerThatResolves)
     }
 }
 
+TEST_F(Shipped, MenuListsEveryLanguageNamedInTheFiles)
+{
+    // A language whose "file.patterns." key is misspelt would silently vanish.
+    LanguageConfig& cfg = Config();
+    const std::string menu = cfg.props.LookupByFileExpanded("menu.language", "");
+    std::vector<std::string> named;
+    size_t from = 0;
+    for (int field = 0;; ++field) {
+        const size_t bar = menu.find('|', from);
+        if (bar == std::string::npos)
+            break;
+        if (field % 2 == 0 && menu[from] != '#')
+            named.push_back(menu.substr(from, bar - from));
+        from = bar + 1;
+    }
+    const auto items = cfg.BuildLanguageMenu();
+    ASSERT_EQ(items.size(), named.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        EXPECT_EQ(items[i].text, named[i]);
+        EXPECT_EQ(items[i].id, 701 + static_cast<int>(i));
+    }
+}
+
 TEST_F(Shipped, WellKnownFiles)
 {
     LanguageConfig& cfg = Config();
