@@ -171,7 +171,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
 
     // Document area: our tab strip kept in step with the MDI client.
-    auto* docArea = new QWidget(this);
+    docArea = new QWidget(this);
     auto* docLayout = new QVBoxLayout(docArea);
     docLayout->setContentsMargins(0, 0, 0, 0);
     docLayout->setSpacing(0);
@@ -189,17 +189,9 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     mdiArea->setActivationOrder(QMdiArea::StackingOrder);
     mdiArea->setBackground(palette().brush(QPalette::Dark));
     mdiArea->viewport()->installEventFilter(this);
-    const bool atBottom = MaskBit(mask::TabsAtBottom);
-    tabBar->setShape(atBottom ? QTabBar::RoundedSouth : QTabBar::RoundedNorth);
-    if (atBottom) {
-        docLayout->addWidget(mdiArea, 1);
-        docLayout->addWidget(tabBar);
-    } else {
-        docLayout->addWidget(tabBar);
-        docLayout->addWidget(mdiArea, 1);
-    }
-    tabBar->setVisible(!MaskBit(mask::TabStripHidden));
-    tabBar->installEventFilter(this);
+    docLayout->addWidget(tabBar);
+    docLayout->addWidget(mdiArea, 1);
+    ApplyTabStripOptions();
     setCentralWidget(docArea);
 
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
@@ -228,6 +220,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
 
     // Menus: one action per command id, shared by menus and toolbar.
     ActionFactory factory = [this](int id, const QString& text) { return MakeAction(id, text); };
+    menuBar()->setObjectName(QStringLiteral("1"));
     menus = BuildMainMenus(menuBar(), factory);
     const QList<QMenu*> tops = {menus.file, menus.edit, menus.view, menus.search, menus.document,
                                 menus.tool, menus.language, menus.window, menus.help};
@@ -279,6 +272,16 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     } else {
         resize(1000, 700);
     }
+}
+
+void CMainFrame::ApplyTabStripOptions()
+{
+    auto* docLayout = static_cast<QVBoxLayout*>(docArea->layout());
+    const bool atBottom = MaskBit(mask::TabsAtBottom);
+    tabBar->setShape(atBottom ? QTabBar::RoundedSouth : QTabBar::RoundedNorth);
+    docLayout->removeWidget(tabBar);
+    docLayout->insertWidget(atBottom ? 1 : 0, tabBar);
+    tabBar->setVisible(!MaskBit(mask::TabStripHidden));
 }
 
 CMainFrame::~CMainFrame()

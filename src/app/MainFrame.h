@@ -74,6 +74,10 @@ public:
     // Applies the rules to the toolbar buttons (runs while idle).
     void UpdateToolbar();
     QAction* Action(int id) const { return actions.value(id); }
+    // The menus, for modules that fill parts of them (recent files, tools).
+    const MainMenus& Menus() const { return menus; }
+    // Re-reads the tab strip options (EditorMask bits 4 and 5).
+    void ApplyTabStripOptions();
     // Replaces the shortcut table (key map); menus show the keys after a tab.
     void SetKeyTable(const QVector<KeyBinding>& table);
     const QVector<KeyBinding>& KeyTable() const { return keyTable; }
@@ -186,6 +190,7 @@ private:
     void OpenUrl(const QString& url);
 
     QMdiArea* mdiArea = nullptr;
+    QWidget* docArea = nullptr;
     QTabBar* tabBar = nullptr;
     QToolBar* toolBar = nullptr;
     QToolButton* fontButton = nullptr;
