@@ -475,6 +475,11 @@ void CTextView::RestyleView()
 
 void CTextView::SelectLanguage(int index)
 {
+    // Only languages of the table (or language 0 of an empty one); an id
+    // past the table, e.g. from a key binding, changes nothing.
+    const int count = g_languageConfig ? g_languageConfig->LanguageCount() : 0;
+    if (index < 0 || (index >= count && !(count == 0 && index == 0)))
+        return;
     if (index == languageIndex)
         return;
     ReapplyLanguage(index);
@@ -500,10 +505,7 @@ bool CTextView::OnLanguageCommand(int id)
         return true;
     }
     if (id >= LanguageConfig::kFirstMenuId && id <= 781) {
-        const int index = id - LanguageConfig::kFirstMenuId;
-        const int count = g_languageConfig ? g_languageConfig->LanguageCount() : 0;
-        if (index < count || (count == 0 && index == 0))
-            SelectLanguage(index);
+        SelectLanguage(id - LanguageConfig::kFirstMenuId);
         return true;
     }
     return false;

@@ -202,8 +202,8 @@ TEST(LanguageView, EmptyTableAndUnknownLexerAreHarmless)
     view.ApplyLanguage(0, "a.cpp");
     view.ReapplyLanguage(0);
     EXPECT_EQ(view.Send(Sci::SCI_GETLEXER), 1);  // the null lexer
-    view.SelectLanguage(5);                       // out of range: an empty entry
-    EXPECT_EQ(view.languageIndex, 5);
+    view.SelectLanguage(5);                       // outside the table: ignored
+    EXPECT_EQ(view.languageIndex, 0);
 
     global.cfg->props.ParseText("menu.language=Odd|*.odd|\nlexer.*.odd=no-such-lexer\n");
     global.cfg->BuildLanguageTable();
