@@ -256,6 +256,14 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     ApplyFontPreset(fontPreset);
 
     SetDocumentButtons(false);
+    // The paste rule asks often; the clipboard is only read when it changes
+    // (on X11 every read is a round trip to the clipboard's owner).
+    auto readClipboard = [this] {
+        const QMimeData* mime = QApplication::clipboard()->mimeData();
+        clipboardHasText = mime && mime->hasText();
+    };
+    readClipboard();
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, readClipboard);
     idleTimer = new QTimer(this);
     idleTimer->setInterval(250);
     connect(idleTimer, &QTimer::timeout, this, [this] {
@@ -1105,10 +1113,7 @@ bool CMainFrame::CommandEnabled(int id, bool* checkedOut) const
     bool checked = false;
     bool enabled = true;
 
-    auto clipboardText = [] {
-        const QMimeData* mime = QApplication::clipboard()->mimeData();
-        return mime && mime->hasText();
-    };
+    auto clipboardText = [this] { return clipboardHasText; };
     auto focusedFieldSelection = [] {
         auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
         return edit && edit->hasSelectedText();

@@ -217,6 +217,7 @@ private:
     bool panelsToggledOff = false;
     bool panelWasVisible[2] = {false, false};
     bool closingAll = false;
+    bool clipboardHasText = false;
 
     int fontPreset = 1;
     QFont presetFont;

@@ -261,6 +261,13 @@ TEST_F(FrameTest, EnableRulesFollowTheDocumentState)
     bool checked = true;
     frame->CommandEnabled(cmd::LanguageHex, &checked);
     EXPECT_FALSE(checked);
+    // Paste follows the clipboard.
+    QApplication::clipboard()->setText("clip");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(frame->CommandEnabled(cmd::EditPaste));
+    QApplication::clipboard()->clear();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(frame->CommandEnabled(cmd::EditPaste));
 }
 
 TEST_F(FrameTest, WindowMenuListsDocumentsInTabOrder)
