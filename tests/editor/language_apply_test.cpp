@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "app/AppSettings.h"
 #include "config/LanguageConfig.h"
 #include "config/StyleSpec.h"
 #include "editor/TextView.h"
@@ -219,4 +220,44 @@ TEST(LanguageView, EmptyTableAndUnknownLexerAreHarmless)
     bare.ApplyLanguage(0, nullptr);
     EXPECT_EQ(bare.Send(Sci::SCI_STYLEGETBACK, 32), 0xCFE8CC);
     g_languageConfig = saved;
+}
+
+TEST(LanguageView, UserSettingsOverrideTheLanguage)
+{
+    QTemporaryDir dir;
+    AppSettings settings(dir.path());
+    settings.WriteString("FONT", "CurSel", "2");
+    settings.WriteString("FONT", "2", "font:Courier New,size:13,back:#102030");
+    settings.editorMask = mask::SyntaxHighlight | mask::HighlightCurrentLine | mask::LongLineEdge |
+                          (1u << mask::IndentCharsShift);  // spaces for every language
+    settings.tabSize = 8;
+    settings.indentSize = 2;
+    settings.highlightColor = 0x00EEDD;
+    settings.lineEdgePos = 0;  // reads as 90
+    AppSettings* previousSettings = g_settings;
+    g_settings = &settings;
+
+    GlobalConfig global;
+    global.cfg->props.ParseText("menu.language=C|*.c|\nlexer.*.c=cpp\nuse.tabs=1\nuse.tabs.*.c=1\n");
+    global.cfg->BuildLanguageTable();
+    CTextView view;
+    view.viewFlags |= 2u;
+    view.ApplyLanguage(0, "a.c");
+
+    EXPECT_EQ(CTextView::DefaultStyleString(), "font:Courier New,size:13,back:#102030");
+    EXPECT_EQ(global.cfg->props.Lookup("style.*.32"), "font:Courier New,size:13,back:#102030");
+    EXPECT_EQ(view.Send(Sci::SCI_STYLEGETSIZE, 32), 13);
+    EXPECT_EQ(view.Send(Sci::SCI_STYLEGETBACK, 0), 0x302010);
+    char face[64] = {};
+    view.Send(Sci::SCI_STYLEGETFONT, 32, reinterpret_cast<intptr_t>(face));
+    EXPECT_STREQ(face, "Monospace");
+    EXPECT_EQ(view.Send(Sci::SCI_GETUSETABS), 0);  // the user's choice beats "use.tabs"
+    EXPECT_EQ(view.Send(Sci::SCI_GETTABWIDTH), 8);
+    EXPECT_EQ(view.Send(Sci::SCI_GETINDENT), 2);
+    EXPECT_EQ(view.Send(Sci::SCI_GETCARETLINEVISIBLE), 1);
+    EXPECT_EQ(view.Send(Sci::SCI_GETCARETLINEBACK), 0x00EEDD);
+    EXPECT_EQ(view.Send(Sci::SCI_GETEDGEMODE), 2);  // background mode unless "edge as line"
+    EXPECT_EQ(view.Send(Sci::SCI_GETEDGECOLUMN), 90);
+
+    g_settings = previousSettings;
 }
