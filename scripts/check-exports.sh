@@ -45,7 +45,8 @@ if [ -n "$office" ]; then
   (cd "$out" && timeout 180 "$office" --headless --convert-to pdf --outdir "$out/office" sample.rtf >/dev/null 2>&1)
   report "$office --headless --convert-to pdf" $?
   if [ -f "$out/office/sample.pdf" ] && have pdftotext; then
-    pdftotext "$out/office/sample.pdf" - | grep -q "static int Sum" && echo "  LibreOffice shows the text" || echo "  text NOT found after LibreOffice"
+    pdftotext "$out/office/sample.pdf" "$out/office/sample.txt"
+    grep -q "static int Sum" "$out/office/sample.txt" && echo "  LibreOffice shows the text" || echo "  text NOT found after LibreOffice"
   fi
 else echo "  LibreOffice not installed: conversion skipped"; fi
 
@@ -66,6 +67,7 @@ if have pdflatex; then
   report "pdflatex" $rc
   [ $rc -ne 0 ] && tail -20 "$out/latex/sample.log"
   if [ -f "$out/latex/sample.pdf" ] && have pdftotext; then
-    pdftotext "$out/latex/sample.pdf" - | grep -q "Source File: sample.cpp" && echo "  LaTeX output shows the text" || echo "  text NOT found in the LaTeX PDF"
+    pdftotext "$out/latex/sample.pdf" "$out/latex/sample.txt"
+    grep -q "Source File: sample.cpp" "$out/latex/sample.txt" && echo "  LaTeX output shows the text" || echo "  text NOT found in the LaTeX PDF"
   fi
 else echo "  pdflatex not installed: compile skipped"; fi
