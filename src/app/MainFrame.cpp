@@ -676,7 +676,7 @@ CChildFrame* CMainFrame::OpenFile(const QString& path, int request, bool addToRe
                 }
     }
     file.close();
-    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     CChildFrame* child = CreateChild(absolute, hex);
     bool ok = child->LoadFile(hex ? EncodingHex : request);
     if (ok && addToRecent && hooks.addRecent)

@@ -607,4 +607,50 @@ TEST(Program, VersionSwitchPrintsTheVersionAndExits)
     EXPECT_EQ(ui::ShortVersion().count('.'), 2);
 }
 
+TEST_F(FrameTest, CloseAllAsksThenWritesTheSessionUnlessForgettingFiles)
+{
+    int sessions = 0;
+    frame->hooks.saveSession = [&] { ++sessions; };
+    CChildFrame* doc = frame->OpenFile(Write("all.txt", "a\n"));
+    Type(doc, "x");
+    ui::saveModifiedHook = [](QVector<ui::SaveModifiedItem>&, bool) { return QMessageBox::Cancel; };
+    frame->OnCommand(cmd::FileCloseAll);
+    Settle();
+    EXPECT_EQ(frame->Documents().size(), 1);
+    EXPECT_EQ(sessions, 0);
+
+    ui::saveModifiedHook = [](QVector<ui::SaveModifiedItem>&, bool) { return QMessageBox::No; };
+    frame->OnCommand(cmd::FileCloseAll);
+    Settle();
+    EXPECT_TRUE(frame->Documents().isEmpty());
+    EXPECT_EQ(sessions, 1);
+
+    settings->editorMask = mask::DontRememberFiles;
+    frame->NewDocument();
+    frame->OnCommand(cmd::FileCloseAll);
+    Settle();
+    EXPECT_TRUE(frame->Documents().isEmpty());
+    EXPECT_EQ(sessions, 1);
+}
+
+TEST_F(FrameTest, SaveAllWritesEveryModifiedDocument)
+{
+    const QString p1 = Write("s1.txt", "1\n"), p2 = Write("s2.txt", "2\n");
+    CChildFrame* d1 = frame->OpenFile(p1);
+    CChildFrame* d2 = frame->OpenFile(p2);
+    Type(d1, "a");
+    Type(d2, "b");
+    CChildFrame* untitled = frame->NewDocument();
+    Type(untitled, "new text");
+    saveAsPath = dir.filePath("saved-new.txt");
+    frame->OnCommand(cmd::FileSaveAll);
+    EXPECT_FALSE(d1->IsModified());
+    EXPECT_FALSE(d2->IsModified());
+    EXPECT_FALSE(untitled->IsModified());
+    EXPECT_EQ(untitled->FilePath(), saveAsPath);
+    QFile f(saveAsPath);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("new text"));
+}
+
 } // namespace
