@@ -549,8 +549,23 @@ void CMainFrame::ActivateChild(CChildFrame* child)
         mdiArea->setActiveSubWindow(sub);
 }
 
+void CMainFrame::HideMdiControls()
+{
+    // The client puts a maximised document's system menu and its minimise,
+    // restore and close buttons into the menu bar; they show only with
+    // EditorMask bit 28 (the tab strip closes documents otherwise).
+    if (MaskBit(mask::MdiButtonsInMenuBar))
+        return;
+    for (Qt::Corner corner : {Qt::TopLeftCorner, Qt::TopRightCorner})
+        if (QWidget* w = menuBar()->cornerWidget(corner))
+            if (w->inherits("QMdi::ControlContainer") || w->inherits("QMdi::ControllerWidget") ||
+                w->inherits("QMdi::ControlLabel") || QByteArray(w->metaObject()->className()).startsWith("QMdi"))
+                w->hide();
+}
+
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow* sub)
 {
+    QMetaObject::invokeMethod(this, &CMainFrame::HideMdiControls, Qt::QueuedConnection);
     if (!sub)
         return;   // the frame lost activation; the document stays current
     if (auto* child = qobject_cast<CChildFrame*>(sub->widget())) {
@@ -605,6 +620,9 @@ CChildFrame* CMainFrame::CreateChild(const QString& path, bool hex)
     QMdiSubWindow* sub = mdiArea->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(tabIcons[0]);
+    connect(sub, &QMdiSubWindow::windowStateChanged, this, [this] {
+        QMetaObject::invokeMethod(this, &CMainFrame::HideMdiControls, Qt::QueuedConnection);
+    });
     connect(child, &CChildFrame::tabChanged, this, &CMainFrame::OnTabChanged);
     connect(child, &CChildFrame::viewReplaced, this, [this](CChildFrame* c) {
         if (c == ActiveChild()) {

@@ -175,6 +175,7 @@ private:
     void BuildStatusBar();
     void BuildPaneGroups();
     void RebuildWindowMenu();
+    void HideMdiControls();
     void RebuildLanguageMenu();
     void ApplyKeyTable();
     void ApplyFontPreset(int preset);
