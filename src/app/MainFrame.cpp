@@ -250,6 +250,9 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     keyTable = DefaultKeyTable();
     ApplyKeyTable();
 
+    guiFont = QApplication::font();
+    resultPaneFont = QFont(QStringLiteral("Monospace"), 9);
+    resultPaneFont.setStyleHint(QFont::TypeWriter);
     fontPreset = g_settings ? g_settings->ReadInt(QStringLiteral("FONT"), QStringLiteral("CurSel"), 1) : 1;
     if (fontPreset < 1 || fontPreset > 10)
         fontPreset = 1;

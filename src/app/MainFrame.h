@@ -107,6 +107,11 @@ public:
     // The items of the "Set Font" drop-down: preset number and text.
     QList<QPair<int, QString>> FontPresetItems() const;
 
+    // Shared fonts made at start-up: the GUI font (file and template panes)
+    // and a 9-point fixed-width font (find result panes).
+    const QFont& GuiFont() const { return guiFont; }
+    const QFont& ResultPaneFont() const { return resultPaneFont; }
+
     // ---- start-up --------------------------------------------------------
     // Remembers the start directory and arguments, then queues the deferred
     // start-up steps.
@@ -220,6 +225,8 @@ private:
     bool closingAll = false;
     bool clipboardHasText = false;
 
+    QFont guiFont;
+    QFont resultPaneFont;
     int fontPreset = 1;
     QFont presetFont;
     int presetCharWidth = 0;
