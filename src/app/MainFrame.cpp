@@ -1027,14 +1027,29 @@ void CMainFrame::ToggleHideTitle()
 
 void CMainFrame::ToggleFullScreen()
 {
+    // Full screen gives the whole screen to the document area and its tab
+    // strip; the bars and pane groups come back as they were.
+    QWidget* bars[5] = {menuBar(), toolBar, statusBar(), groups[0], groups[1]};
     fullScreen = !fullScreen;
     if (fullScreen) {
         fullScreenRestore = geometry();
+        fullScreenWasMaximised = isMaximized();
+        for (int i = 0; i < 5; ++i) {
+            fullScreenBarVisible[i] = !bars[i]->isHidden();
+            bars[i]->hide();
+        }
         showFullScreen();
     } else {
-        showNormal();
-        if (fullScreenRestore.isValid())
-            setGeometry(fullScreenRestore);
+        for (int i = 0; i < 5; ++i)
+            if (fullScreenBarVisible[i])
+                bars[i]->show();
+        if (fullScreenWasMaximised) {
+            showMaximized();
+        } else {
+            showNormal();
+            if (fullScreenRestore.isValid())
+                setGeometry(fullScreenRestore);
+        }
         fullScreenRestore = QRect();
     }
 }

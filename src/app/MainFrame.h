@@ -219,6 +219,8 @@ private:
     bool titleHidden = false;
     bool fullScreen = false;
     QRect fullScreenRestore;
+    bool fullScreenWasMaximised = false;
+    bool fullScreenBarVisible[5] = {};
     bool alwaysOnTop = false;
     bool panelsToggledOff = false;
     bool panelWasVisible[2] = {false, false};

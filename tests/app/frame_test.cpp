@@ -653,4 +653,23 @@ TEST_F(FrameTest, SaveAllWritesEveryModifiedDocument)
     EXPECT_EQ(f.readAll(), QByteArray("new text"));
 }
 
+TEST_F(FrameTest, FullScreenHidesTheBarsAndBringsThemBack)
+{
+    frame->OnCommand(cmd::PaneCommand);   // the find group is visible too
+    frame->OnCommand(cmd::ViewStatusBar); // and the status bar is hidden
+    frame->OnCommand(cmd::ViewFullScreen);
+    EXPECT_TRUE(frame->menuBar()->isHidden());
+    EXPECT_FALSE(frame->PaneGroupVisible(0));
+    EXPECT_FALSE(frame->PaneGroupVisible(1));
+    bool checked = false;
+    frame->CommandEnabled(cmd::ViewFullScreen, &checked);
+    EXPECT_TRUE(checked);
+    frame->OnCommand(cmd::ViewFullScreen);
+    EXPECT_FALSE(frame->menuBar()->isHidden());
+    EXPECT_TRUE(frame->PaneGroupVisible(0));
+    EXPECT_TRUE(frame->PaneGroupVisible(1));
+    frame->CommandEnabled(cmd::ViewStatusBar, &checked);
+    EXPECT_FALSE(checked);
+}
+
 } // namespace
