@@ -38,6 +38,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QSystemTrayIcon>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -168,6 +169,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("ScrivletClass"));
     setWindowTitle(LoadUiString(str::AppTitle));
     setAcceptDrops(true);
+    if (QApplication::windowIcon().isNull())
+        setWindowIcon(GlyphIcon(QStringLiteral("S"), QColor(30, 100, 170), true));
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
 
     // Document area: our tab strip kept in step with the MDI client.
@@ -1054,6 +1057,45 @@ void CMainFrame::ToggleFullScreen()
     }
 }
 
+void CMainFrame::SetTrayIcon(bool on)
+{
+    delete trayIcon;
+    trayIcon = nullptr;
+    if (!on || !QSystemTrayIcon::isSystemTrayAvailable())
+        return;
+    trayIcon = new QSystemTrayIcon(windowIcon().isNull() ? tabIcons[0] : windowIcon(), this);
+    trayIcon->setToolTip(LoadUiString(str::AppTitle));
+    if (!trayMenu) {
+        trayMenu = new QMenu(this);
+        trayMenu->setObjectName(QStringLiteral("10"));
+        QAction* restore = trayMenu->addAction(QStringLiteral("&Restore"));
+        connect(restore, &QAction::triggered, this, [this] {
+            showNormal();
+            raise();
+            activateWindow();
+        });
+        trayMenu->addSeparator();
+        QAction* exit = trayMenu->addAction(QStringLiteral("E&xit"));
+        connect(exit, &QAction::triggered, this, [this] { OnCommand(cmd::FileExit); });
+    }
+    trayIcon->setContextMenu(trayMenu);
+    connect(trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger) {
+            if (isVisible() && !isMinimized()) {
+                hide();
+            } else {
+                showNormal();
+                raise();
+            }
+        } else if (reason == QSystemTrayIcon::DoubleClick) {
+            showNormal();
+            raise();
+            activateWindow();
+        }
+    });
+    trayIcon->show();
+}
+
 void CMainFrame::OnEscapeInDocument()
 {
     if (titleHidden)
@@ -1469,6 +1511,7 @@ void CMainFrame::BeginStartup(const QString& directory, const QStringList& argum
     }
     if (MaskBit(mask::AutoUpdate))
         CheckForUpdate(false, true);
+    SetTrayIcon(MaskBit(mask::MinimiseToTray));
     QMetaObject::invokeMethod(this, "OnStartupMessage", Qt::QueuedConnection);
 }
 
@@ -1575,6 +1618,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    SetTrayIcon(false);
     if (!MaskBit(mask::DontRememberFiles) && hooks.saveSession)
         hooks.saveSession();
     closingAll = true;
@@ -1592,6 +1636,9 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 
 void CMainFrame::changeEvent(QEvent* event)
 {
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && trayIcon &&
+        MaskBit(mask::MinimiseToTray))
+        QMetaObject::invokeMethod(this, "hide", Qt::QueuedConnection);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && !isMinimized()) {
         if (CChildFrame* child = ActiveChild())
             QMetaObject::invokeMethod(child, "CheckFile", Qt::QueuedConnection);

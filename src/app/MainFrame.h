@@ -23,6 +23,7 @@ class QTabWidget;
 class QToolBar;
 class QToolButton;
 class QTimer;
+class QSystemTrayIcon;
 class CChildFrame;
 
 class CMainFrame : public QMainWindow {
@@ -106,6 +107,11 @@ public:
     void SelectFontPreset(int preset);
     // The items of the "Set Font" drop-down: preset number and text.
     QList<QPair<int, QString>> FontPresetItems() const;
+
+    // Notification-area icon (EditorMask bit 24): removed, then added again
+    // when on. While it is on, minimising hides the window.
+    void SetTrayIcon(bool on);
+    bool HasTrayIcon() const { return trayIcon != nullptr; }
 
     // Shared fonts made at start-up: the GUI font (file and template panes)
     // and a 9-point fixed-width font (find result panes).
@@ -207,6 +213,8 @@ private:
     QDockWidget* groups[2] = {};
     QTabWidget* groupTabs[2] = {};
     QTimer* idleTimer = nullptr;
+    QSystemTrayIcon* trayIcon = nullptr;
+    QMenu* trayMenu = nullptr;
     MainMenus menus;
     QHash<int, QAction*> actions;
     QList<QAction*> keyActions;
