@@ -321,9 +321,13 @@ TEST(PropSetFile, LookupByFileExpanded)
         "per.file.*.c=source words\n"
         "menu.language=Text|txt|$(more)\n"
         "more=C|c|\n"
-        "open=$(never closed\n");
+        "open=$(never closed\n"
+        "cyc=$(cyc2)\n"
+        "cyc2=$(cyc2)\n");
     EXPECT_EQ(p.LookupByFileExpanded("keywords.", "a.c"), "int char  extra");  // own prefix -> empty
     EXPECT_EQ(p.LookupByFileExpanded("keywords.", "a.h"), "header words");   // name used as prefix by file
     EXPECT_EQ(p.LookupByFileExpanded("menu.language", ""), "Text|txt|C|c|");
     EXPECT_EQ(p.LookupByFileExpanded("open", ""), "$(never closed");
+    // A reference that keeps reproducing itself stops after the pass limit.
+    EXPECT_EQ(p.LookupByFileExpanded("cyc", ""), "$(cyc2)");
 }
