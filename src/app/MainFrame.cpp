@@ -881,8 +881,9 @@ bool CMainFrame::OnCommand(int id, bool fromKey)
             if (!word.isEmpty())
                 g_settings->findText = word;
         }
-        if (hooks.command)
-            hooks.command(id);
+        for (const CommandHandler& handler : commandHandlers)
+            if (handler(id))
+                break;
         return true;
     case cmd::SearchMsdn: SearchDocumentation(); return true;
     case cmd::OpenLanguageConfig: {
@@ -965,8 +966,9 @@ bool CMainFrame::OnCommand(int id, bool fromKey)
         return true;
     }
     // Commands of later features: session, recent files, tools, options.
-    if (hooks.command && hooks.command(id))
-        return true;
+    for (const CommandHandler& handler : commandHandlers)
+        if (handler(id))
+            return true;
     if (child)
         return child->OnCommand(id);
     return false;
@@ -1180,6 +1182,23 @@ QWidget* CMainFrame::PaneWidget(int paneCommand) const
 // ===========================================================================
 // Enable and check rules
 
+bool CMainFrame::IsFeatureCommand(int id)
+{
+    switch (id) {
+    case 110: case 111:                      // sessions
+    case 223: case 224:                      // templates
+    case 225: case 226: case 227:            // comments
+    case 228: case 229: case 230:            // typing aids
+    case 400: case 401: case 402: case 403: case 404: case 405: case 406:   // find
+    case 408:                                // symbols
+        return true;
+    default:
+        return (id >= cmd::ToolFirst && id <= cmd::ToolLast) ||
+               (id >= cmd::Options && id <= cmd::OptionsPageLast) ||
+               (id >= cmd::RecentFirst && id <= cmd::RecentLast);
+    }
+}
+
 bool CMainFrame::CommandEnabled(int id, bool* checkedOut) const
 {
     CChildFrame* child = ActiveChild();
@@ -1197,9 +1216,26 @@ bool CMainFrame::CommandEnabled(int id, bool* checkedOut) const
         return edit && edit->hasSelectedText();
     };
 
-    // The view knows its own check marks and finer enable states.
+    // Features built elsewhere answer for their own commands; until one
+    // does, its commands stay disabled.
+    for (const CommandStateHandler& handler : stateHandlers) {
+        bool e = true, c = false;
+        if (handler(id, &e, &c)) {
+            if (checkedOut)
+                *checkedOut = c;
+            return e;
+        }
+    }
+    if (IsFeatureCommand(id)) {
+        if (checkedOut)
+            *checkedOut = false;
+        return false;
+    }
+
+    // The view knows its own check marks and finer enable states (the
+    // clipboard rules use the frame's cached clipboard state instead).
     bool viewEnabled = true, viewChecked = false;
-    const bool viewKnows = docio::ViewCommandState(view, id, &viewEnabled, &viewChecked);
+    const bool viewKnows = id != 204 && id != 208 && docio::ViewCommandState(view, id, &viewEnabled, &viewChecked);
 
     switch (id) {
     case 100: case 101: case 110: case 111: case 116: case 338: case 406: case 685: case 687:
@@ -1302,12 +1338,6 @@ bool CMainFrame::CommandEnabled(int id, bool* checkedOut) const
             checked = Documents().value(id - cmd::WindowDocFirst) == child;
         } else if (id >= cmd::FontPresetFirst && id <= cmd::FontPresetLast) {
             checked = id - cmd::FontPresetFirst + 1 == fontPreset;
-        } else if (hooks.commandState) {
-            bool e = true, c = false;
-            if (hooks.commandState(id, &e, &c)) {
-                enabled = e;
-                checked = c;
-            }
         }
         break;
     }

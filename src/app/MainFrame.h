@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <functional>
+#include <vector>
 #include "app/Menus.h"
 
 class QAction;
@@ -145,12 +146,21 @@ public:
         std::function<void(const QString& path)> locateFile;
         std::function<QString()> filePaneFolder;
         std::function<void(const QString& line)> typeCommandLine;
-        // Commands of later features (find, options, session, recent, tools).
-        // Return true when handled.
-        std::function<bool(int id)> command;
-        // Their enable / check state; return false for unknown ids.
-        std::function<bool(int id, bool* enabled, bool* checked)> commandState;
     } hooks;
+
+    // Commands of later features (find, options, session, recent files,
+    // tools, templates, comments, typing aids, symbols). A handler returns
+    // true when it carried the command out; handlers are asked in the order
+    // they were added, before the active document window.
+    using CommandHandler = std::function<bool(int id)>;
+    void AddCommandHandler(CommandHandler handler) { commandHandlers.push_back(std::move(handler)); }
+    // Their enable and check state: return true when the id is known and
+    // fill enabled / checked. Until a feature answers for its commands they
+    // stay disabled.
+    using CommandStateHandler = std::function<bool(int id, bool* enabled, bool* checked)>;
+    void AddCommandStateHandler(CommandStateHandler handler) { stateHandlers.push_back(std::move(handler)); }
+    // Commands that belong to a feature built elsewhere.
+    static bool IsFeatureCommand(int id);
 
     // Formats a size for the status bar: "1'234 Bytes", "1.50 KB", ...
     static QString FormatSizeText(qint64 size, const QLocale& locale);
@@ -219,6 +229,8 @@ private:
     QHash<int, QAction*> actions;
     QList<QAction*> keyActions;
     QVector<KeyBinding> keyTable;
+    std::vector<CommandHandler> commandHandlers;
+    std::vector<CommandStateHandler> stateHandlers;
     QIcon tabIcons[3];
     QPointer<CChildFrame> lastActive;
 

@@ -239,8 +239,7 @@ TEST_F(FrameTest, EnableRulesFollowTheDocumentState)
         {cmd::FileSave, false, false, true},
         {cmd::FileReload, false, false, true},
         {cmd::ExportHtml, false, true, true},
-        {cmd::SearchFindInFiles, true, true, true},
-        {cmd::SearchFind, false, true, true},
+        {cmd::SearchGoTo, false, true, true},
         {cmd::LanguageHex, false, true, true},
         {cmd::WindowNext, false, true, true},
         {cmd::ClearReadOnlyAttribute, false, false, false},
@@ -670,6 +669,32 @@ TEST_F(FrameTest, FullScreenHidesTheBarsAndBringsThemBack)
     EXPECT_TRUE(frame->PaneGroupVisible(1));
     frame->CommandEnabled(cmd::ViewStatusBar, &checked);
     EXPECT_FALSE(checked);
+}
+
+TEST_F(FrameTest, LaterFeaturesStayDisabledUntilTheyAnswer)
+{
+    frame->OpenFile(Write("f.txt", "find me\n"));
+    EXPECT_FALSE(frame->CommandEnabled(cmd::SearchFind));
+    EXPECT_FALSE(frame->CommandEnabled(cmd::Options));
+    EXPECT_FALSE(frame->CommandEnabled(cmd::SessionLoad));
+    QList<int> ran;
+    frame->AddCommandStateHandler([](int id, bool* enabled, bool* checked) {
+        if (id != cmd::SearchFind && id != cmd::SearchFindInFiles)
+            return false;
+        *enabled = true;
+        *checked = false;
+        return true;
+    });
+    frame->AddCommandHandler([&](int id) {
+        ran << id;
+        return id == cmd::SearchFind || id == cmd::SearchFindInFiles;
+    });
+    EXPECT_TRUE(frame->CommandEnabled(cmd::SearchFind));
+    EXPECT_FALSE(frame->CommandEnabled(cmd::SearchReplace));
+    // Find takes the word at the caret as the text to look for.
+    frame->OnCommand(cmd::SearchFind);
+    EXPECT_EQ(ran, (QList<int>{cmd::SearchFind}));
+    EXPECT_EQ(settings->findText, QStringLiteral("find"));
 }
 
 } // namespace
