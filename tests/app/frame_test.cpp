@@ -697,4 +697,25 @@ TEST_F(FrameTest, LaterFeaturesStayDisabledUntilTheyAnswer)
     EXPECT_EQ(settings->findText, QStringLiteral("find"));
 }
 
+TEST_F(FrameTest, SaveAsRenamesTabAndTitleAndTellsTheRecentList)
+{
+    QStringList recent;
+    frame->hooks.addRecent = [&](const QString& path) { recent << path; };
+    CChildFrame* child = frame->OpenFile(Write("old.txt", "text\n"));
+    ASSERT_EQ(recent.size(), 1);
+    saveAsPath = dir.filePath("renamed.txt");
+    frame->OnCommand(cmd::FileSaveAs);
+    EXPECT_EQ(child->FilePath(), saveAsPath);
+    EXPECT_EQ(recent.last(), saveAsPath);
+    auto* tabs = frame->findChild<QTabBar*>("documentTabs");
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("renamed.txt"));
+    EXPECT_EQ(tabs->tabToolTip(0), saveAsPath);
+    EXPECT_EQ(child->windowTitle(), QStringLiteral("renamed.txt"));
+    EXPECT_TRUE(QFile::exists(saveAsPath));
+    // Cancelling the dialog changes nothing.
+    saveAsPath.clear();
+    EXPECT_FALSE(child->SaveAs());
+    EXPECT_EQ(child->FilePath(), dir.filePath("renamed.txt"));
+}
+
 } // namespace
