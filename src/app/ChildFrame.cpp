@@ -281,6 +281,9 @@ void CChildFrame::closeEvent(QCloseEvent* event)
                                   FormatUi(LoadUiString(str::SaveChangesTo), {DisplayName()}),
                                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
         if (answer == QMessageBox::Cancel || (answer == QMessageBox::Yes && !Save())) {
+            // The window stays: it goes on watching its file, so a later
+            // save does not silently overwrite another program's changes.
+            closing = false;
             event->ignore();
             return;
         }

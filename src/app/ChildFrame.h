@@ -73,7 +73,7 @@ public:
     bool forcedModified = false;
     bool readOnly = false;        // the user's Read Only toggle
     bool fileReadOnly = false;    // the file was read-only when it was opened
-    bool closing = false;         // a close was requested; no more outside checks
+    bool closing = false;         // closing; no more outside checks (cleared when the close is cancelled)
 
 signals:
     // Title, tab text, tool tip or tab image changed.

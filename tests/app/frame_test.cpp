@@ -132,6 +132,13 @@ TEST_F(FrameTest, ClosingModifiedDocumentAsksAndCancelKeepsIt)
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].text, QStringLiteral("Save changes to: notes.txt?"));
     EXPECT_EQ(frame->Documents().size(), 1);
+    // The window that stayed still notices changes made outside.
+    QTest::qWait(20);
+    Write("notes.txt", "changed outside\n");
+    answers = {QMessageBox::No};
+    child->CheckFile();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_TRUE(asked[1].text.contains("modified outside"));
 
     // No closes it without writing.
     answers = {QMessageBox::No};
@@ -140,7 +147,7 @@ TEST_F(FrameTest, ClosingModifiedDocumentAsksAndCancelKeepsIt)
     EXPECT_EQ(frame->Documents().size(), 0);
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("abc\n"));
+    EXPECT_EQ(f.readAll(), QByteArray("changed outside\n"));
     // With no document left the status bar is empty.
     EXPECT_TRUE(frame->StatusText(1).isEmpty());
     EXPECT_TRUE(frame->StatusText(3).isEmpty());
