@@ -551,6 +551,8 @@ void CMainFrame::ActivateChild(CChildFrame* child)
         return;
     if (tabBar->currentIndex() != index)
         tabBar->setCurrentIndex(index);
+    else if (child != lastActive)
+        OnTabCurrentChanged(index);   // the first tab became current silently
     else if (QMdiSubWindow* sub = child->SubWindow(); sub && mdiArea->currentSubWindow() != sub)
         mdiArea->setActiveSubWindow(sub);
 }

@@ -725,4 +725,18 @@ TEST_F(FrameTest, SaveAsRenamesTabAndTitleAndTellsTheRecentList)
     EXPECT_EQ(child->FilePath(), dir.filePath("renamed.txt"));
 }
 
+TEST_F(FrameTest, EveryActivationIsAnnounced)
+{
+    QList<CChildFrame*> seen;
+    frame->hooks.activeDocumentChanged = [&](CChildFrame* c) { seen << c; };
+    CChildFrame* a = frame->NewDocument();
+    CChildFrame* b = frame->NewDocument();
+    frame->OnCommand(cmd::WindowNext);
+    a->CloseWithoutAsking();
+    Settle();
+    b->CloseWithoutAsking();
+    Settle();
+    EXPECT_EQ(seen, (QList<CChildFrame*>{a, b, a, b, nullptr}));
+}
+
 } // namespace
