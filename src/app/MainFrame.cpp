@@ -302,6 +302,15 @@ CMainFrame::~CMainFrame()
 {
     if (g_frame == this)
         g_frame = nullptr;
+    // Documents still open (a frame deleted without closing) go first,
+    // while this object is whole: their windows' signals reach its slots.
+    idleTimer->stop();
+    disconnect(mdiArea, nullptr, this, nullptr);
+    disconnect(tabBar, nullptr, this, nullptr);
+    for (CChildFrame* child : Documents())
+        disconnect(child, nullptr, this, nullptr);
+    delete docArea;
+    docArea = nullptr;
 }
 
 CMainFrame* CMainFrame::Instance()

@@ -739,4 +739,14 @@ TEST_F(FrameTest, EveryActivationIsAnnounced)
     EXPECT_EQ(seen, (QList<CChildFrame*>{a, b, a, b, nullptr}));
 }
 
+TEST_F(FrameTest, FrameDeletedWithOpenDocumentsTearsDownCleanly)
+{
+    auto* other = new CMainFrame();
+    other->show();
+    other->NewDocument();
+    other->OpenFile(Write("open.txt", "o"));
+    delete other;
+    EXPECT_EQ(CMainFrame::Instance(), nullptr);
+}
+
 } // namespace
