@@ -58,6 +58,16 @@ void ApplyEditsBackwards(CTextView* view, const std::vector<RangeEdit>& edits)
 {
     if (edits.empty())
         return;
+    // Text-change notices cost the component's Qt layer time proportional to
+    // the document on every edit; a whole-document command makes thousands
+    // of edits, so they are held back while it runs (fold notices stay on).
+    const long eventMask = view->Send(QsciScintillaBase::SCI_GETMODEVENTMASK);
+    view->Send(QsciScintillaBase::SCI_SETMODEVENTMASK, eventMask & QsciScintillaBase::SC_MOD_CHANGEFOLD);
+    struct RestoreMask {
+        CTextView* v;
+        long mask;
+        ~RestoreMask() { v->Send(QsciScintillaBase::SCI_SETMODEVENTMASK, mask); }
+    } restore{view, eventMask};
     UndoGroup group(view);
     for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
         if (it->text.isEmpty()) {
@@ -74,6 +84,9 @@ void ApplyEditsBackwards(CTextView* view, const std::vector<RangeEdit>& edits)
 CTextView::CTextView(QWidget* parent) : QsciScintillaBase(parent)
 {
     Send(SCI_USEPOPUP, 0);
+    // The view only needs fold-level notices; text-change notices cost the
+    // component's Qt layer time proportional to the document on every edit.
+    Send(SCI_SETMODEVENTMASK, SC_MOD_CHANGEFOLD);
     Send(SCI_SETMARGINSENSITIVEN, kBookmarkMargin, 1);
     Send(SCI_SETMARGINSENSITIVEN, kFoldMargin, 1);
     Send(SCI_SETMARGINMASKN, kFoldMargin, SC_MASK_FOLDERS);
