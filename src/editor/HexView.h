@@ -58,6 +58,9 @@ public:
     int CaretNibble() const { return nibble; }
     bool CharacterColumnActive() const { return charColumn; }
     qint64 TopOffset() const { return topOffset; }
+    // Cached geometry: average character width and line height in pixels.
+    int CharWidth() const { return charWidth; }
+    int LineHeight() const { return lineHeight; }
     int RowsOnScreen() const;
     // Byte at offset as shown (edits included); -1 beyond the end or when
     // it cannot be read.

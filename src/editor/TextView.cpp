@@ -209,7 +209,7 @@ bool CTextView::OnCommand(int id)
     case 200: Send(SCI_UNDO); return true;
     case 201: Send(SCI_REDO); return true;
     case 205:
-        if (selectionLength > 0)
+        if (HasSelection())
             Send(SCI_DELETEBACK);
         return true;
     case 206: Send(SCI_SELECTALL); return true;
@@ -235,11 +235,11 @@ bool CTextView::OnCommand(int id)
     case 217: DeleteEmptyLines(); return true;
     case 218: TrimTrailingSpace(); return true;
     case 219:
-        if (selectionLength > 0)
+        if (HasSelection())
             Send(SCI_LOWERCASE);
         return true;
     case 220:
-        if (selectionLength > 0)
+        if (HasSelection())
             Send(SCI_UPPERCASE);
         return true;
     case 221: ConvertLeadingTabs(true); return true;
@@ -326,10 +326,10 @@ bool CTextView::CommandState(int id, bool* enabled, bool* checked) const
     switch (id) {
     case 200: en = CanUndo(); break;
     case 201: en = CanRedo(); break;
-    case 205: case 219: case 220: case 224: en = selectionLength > 0; break;
+    case 205: case 219: case 220: case 224: en = HasSelection(); break;
     case 208: {
         const QMimeData* data = QApplication::clipboard()->mimeData();
-        en = selectionLength > 0 && data && data->hasText();
+        en = HasSelection() && data && data->hasText();
         break;
     }
     case 204: {
@@ -344,7 +344,7 @@ bool CTextView::CommandState(int id, bool* enabled, bool* checked) const
     case 309: ch = (viewFlags & FlagLineEnds) != 0; break;
     case 310: ch = (viewFlags & FlagIndentGuides) != 0; break;
     case 682: ch = clipboardMonitor; break;
-    case 207: en = selectionLength > 0; break;
+    case 207: en = HasSelection(); break;
     case 112: case 113: case 114: case 115:
     case 202: case 203: case 206: case 209: case 210: case 211: case 212: case 213: case 214:
     case 215: case 216: case 217: case 218: case 221: case 222: case 234: case 235:
@@ -523,7 +523,7 @@ void CTextView::SwapWithClipboard()
 {
     QClipboard* clipboard = QApplication::clipboard();
     const QMimeData* data = clipboard->mimeData();
-    if (selectionLength <= 0 && !HasSelection())
+    if (!HasSelection())
         return;
     if (!data || !data->hasText())
         return;

@@ -223,3 +223,30 @@ TEST(HexView, EmptyShrinkingAndVanishingFiles)
     CHexView view;
     EXPECT_FALSE(view.Open(QStringLiteral("/nonexistent/file.bin")));
 }
+
+// Clicks land on the byte and nibble under the pointer in either column.
+TEST(HexView, MouseHitsBytesAndColumns)
+{
+    HexFixture f(Counting(40));
+    f.view.show();
+    const int w = f.view.CharWidth();
+    const int h = f.view.LineHeight();
+    const int rowY = h + h + h / 2;  // second data row (offsets 16-31)
+    const struct { const char* name; int x; qint64 offset; int nibble; bool chars; } cases[] = {
+        {"hex byte 0, high nibble", 10 * w + 1, 16, 0, false},
+        {"hex byte 0, low nibble", 11 * w + 1, 16, 1, false},
+        {"hex byte 8 after the gap", (10 + 8 * 3 + 1) * w + 1, 24, 0, false},
+        {"hex byte 15 low nibble", (10 + 15 * 3 + 1 + 1) * w + 1, 31, 1, false},
+        {"character 3", (60 + 3) * w + 1, 19, 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTest::mouseClick(f.view.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(c.x, rowY));
+        EXPECT_EQ(f.view.CaretOffset(), c.offset);
+        EXPECT_EQ(f.view.CaretNibble(), c.nibble);
+        EXPECT_EQ(f.view.CharacterColumnActive(), c.chars);
+    }
+    // Below the last row the click lands on the last byte.
+    QTest::mouseClick(f.view.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(10 * w + 1, 10 * h + h / 2));
+    EXPECT_EQ(f.view.CaretOffset(), 39);
+}
