@@ -208,6 +208,11 @@ bool CTextView::OnCommand(int id)
     switch (id) {
     case 200: Send(SCI_UNDO); return true;
     case 201: Send(SCI_REDO); return true;
+    // The frame normally hands cut, copy and paste to the focused widget;
+    // routed here they act on this view.
+    case 202: Send(SCI_CUT); return true;
+    case 203: Send(SCI_COPY); return true;
+    case 204: Send(SCI_PASTE); return true;
     case 205:
         if (HasSelection())
             Send(SCI_DELETEBACK);
@@ -326,7 +331,7 @@ bool CTextView::CommandState(int id, bool* enabled, bool* checked) const
     switch (id) {
     case 200: en = CanUndo(); break;
     case 201: en = CanRedo(); break;
-    case 205: case 219: case 220: case 224: en = HasSelection(); break;
+    case 202: case 203: case 205: case 219: case 220: case 224: en = HasSelection(); break;
     case 208: {
         const QMimeData* data = QApplication::clipboard()->mimeData();
         en = HasSelection() && data && data->hasText();
@@ -346,7 +351,7 @@ bool CTextView::CommandState(int id, bool* enabled, bool* checked) const
     case 682: ch = clipboardMonitor; break;
     case 207: en = HasSelection(); break;
     case 112: case 113: case 114: case 115:
-    case 202: case 203: case 206: case 209: case 210: case 211: case 212: case 213: case 214:
+    case 206: case 209: case 210: case 211: case 212: case 213: case 214:
     case 215: case 216: case 217: case 218: case 221: case 222: case 234: case 235:
     case 311: case 312: case 313: case 314: case 315: case 316: case 407: case 412: case 413:
     case 414: case 415: case 416: case 417: case 683: case 102:

@@ -454,3 +454,31 @@ TEST(ViewClipboard, SwapAndMonitor)
     QApplication::processEvents();
     EXPECT_EQ(f.Text(), QByteArray("XY cd"));
 }
+
+TEST(ViewCommands, CommandStateFollowsSelectionAndFlags)
+{
+    ViewFixture f;
+    f.SetText("abc");
+    bool enabled = true, checked = true;
+    for (int id : {202, 203, 205, 219, 220}) {
+        ASSERT_TRUE(f.view.CommandState(id, &enabled, &checked)) << id;
+        EXPECT_FALSE(enabled) << id << " needs a selection";
+    }
+    ASSERT_TRUE(f.view.CommandState(200, &enabled, nullptr));
+    EXPECT_FALSE(enabled);
+    f.view.Send(B::SCI_SETSEL, 0, 2);
+    for (int id : {202, 203, 205, 219, 220}) {
+        f.view.CommandState(id, &enabled, nullptr);
+        EXPECT_TRUE(enabled) << id;
+    }
+    f.view.OnCommand(220);
+    f.view.CommandState(200, &enabled, nullptr);
+    EXPECT_TRUE(enabled);
+    f.view.CommandState(306, nullptr, &checked);
+    const bool wrap = checked;
+    f.view.OnCommand(306);
+    f.view.CommandState(306, nullptr, &checked);
+    EXPECT_NE(checked, wrap);
+    EXPECT_FALSE(f.view.CommandState(99999, &enabled, &checked));
+    EXPECT_FALSE(f.view.OnCommand(99999));
+}
