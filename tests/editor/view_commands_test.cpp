@@ -439,6 +439,15 @@ TEST(ViewClipboard, SwapAndMonitor)
     EXPECT_EQ(f.Text(), QByteArray("XY cd"));
     EXPECT_EQ(clipboard->text(), QStringLiteral("ab"));
 
+    // A selection made backwards swaps just the selected text.
+    f.SetText("ab cd ef");
+    clipboard->setText(QStringLiteral("XY"));
+    f.view.Send(B::SCI_SETSEL, 5, 3);
+    f.view.OnCommand(208);
+    EXPECT_EQ(f.Text(), QByteArray("ab XY ef"));
+    EXPECT_EQ(clipboard->text(), QStringLiteral("cd"));
+    f.SetText("XY cd");
+
     f.view.Send(B::SCI_GOTOPOS, 5);
     f.view.OnCommand(682);
     EXPECT_TRUE(f.view.clipboardMonitor);
