@@ -4,7 +4,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QSignalSpy>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 
 #include "editor/TextView.h"
 
@@ -490,4 +493,42 @@ TEST(ViewCommands, CommandStateFollowsSelectionAndFlags)
     EXPECT_NE(checked, wrap);
     EXPECT_FALSE(f.view.CommandState(99999, &enabled, &checked));
     EXPECT_FALSE(f.view.OnCommand(99999));
+}
+
+// The context menu offers the bar commands only for hidden bars and hands
+// the chosen command to the frame.
+TEST(ViewContextMenu, BarEntriesAndFrameRouting)
+{
+    const struct { bool menuHidden, toolHidden; } cases[] = {{false, false}, {true, false}, {true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.menuHidden << c.toolHidden);
+        ViewFixture f;
+        f.SetText("abc");
+        f.view.resize(300, 200);
+        f.view.show();
+        f.view.barHiddenHook = [&c](int bar) { return bar == 300 ? c.menuHidden : c.toolHidden; };
+        QSignalSpy routed(&f.view, &CTextView::frameCommand);
+        QStringList texts;
+        bool deleteEnabled = true;
+        QTimer::singleShot(0, [&]() {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            for (QAction* a : menu->actions()) {
+                texts << a->text();
+                if (a->data().toInt() == 205)
+                    deleteEnabled = a->isEnabled();
+            }
+            for (QAction* a : menu->actions())
+                if (a->data().toInt() == 414)
+                    menu->setActiveAction(a);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5), f.view.mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(&f.view, &event);
+        EXPECT_FALSE(deleteEnabled) << "nothing selected";
+        EXPECT_EQ(texts.contains(QStringLiteral("Show Menubar")), c.menuHidden);
+        EXPECT_EQ(texts.contains(QStringLiteral("Show Toolbar")), c.toolHidden);
+        ASSERT_EQ(routed.count(), 1);
+        EXPECT_EQ(routed.at(0).at(0).toInt(), 414);
+    }
 }
