@@ -77,6 +77,8 @@ void BenchSmartHighlight()
     for (int r = 0; r < rounds; ++r)
         view.SmartHighlight();
     const double perUpdate = double(timer.nsecsElapsed()) / rounds / 1e6;
+    const long secondAlpha = text.indexOf("alpha", 5);
+    const bool marked = view.Send(B::SCI_INDICATORVALUEAT, CTextView::SmartIndicator, secondAlpha) != 0;
     timer.restart();
     const long lines = view.Send(B::SCI_GETLINECOUNT);
     for (int r = 0; r < rounds; ++r) {
@@ -84,8 +86,9 @@ void BenchSmartHighlight()
         view.SmartHighlight();
     }
     const double perScroll = double(timer.nsecsElapsed()) / rounds / 1e6;
-    std::printf("smart highlight, %.1f MB, %ld lines, %ld on screen: %.3f ms per update, %.3f ms per scroll+update\n",
-                text.size() / 1048576.0, lines, view.Send(B::SCI_LINESONSCREEN), perUpdate, perScroll);
+    std::printf("smart highlight, %.1f MB, %ld lines, %ld on screen: %.3f ms per update, %.3f ms per scroll+update"
+                " (occurrence on screen marked: %s)\n",
+                text.size() / 1048576.0, lines, view.Send(B::SCI_LINESONSCREEN), perUpdate, perScroll, marked ? "yes" : "no");
 }
 
 void BenchHexScrolling()
