@@ -8,7 +8,11 @@
 #include <QFile>
 #include <QLocale>
 #include <QMenu>
+#include <QDockWidget>
+#include <QDropEvent>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QUrl>
 #include <QProcess>
 #include <QTabBar>
 #include <QTabWidget>
@@ -747,6 +751,24 @@ TEST_F(FrameTest, FrameDeletedWithOpenDocumentsTearsDownCleanly)
     other->OpenFile(Write("open.txt", "o"));
     delete other;
     EXPECT_EQ(CMainFrame::Instance(), nullptr);
+}
+
+TEST_F(FrameTest, DropsOnTheFilePaneGroupOpenNothing)
+{
+    const QString file = Write("dropped.txt", "d");
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(file)});
+    auto drop = [&](const QPoint& at) {
+        QDropEvent event(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        // Delivered as the drag manager would, past the application's
+        // checks for a drag in progress.
+        static_cast<QObject*>(frame)->event(&event);
+    };
+    ASSERT_TRUE(frame->PaneGroupVisible(0));
+    drop(frame->PaneGroup(0)->geometry().center());
+    EXPECT_TRUE(frame->Documents().isEmpty());
+    drop(frame->centralWidget()->geometry().center());
+    EXPECT_EQ(frame->Documents().size(), 1);
 }
 
 } // namespace
