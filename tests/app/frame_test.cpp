@@ -771,4 +771,24 @@ TEST_F(FrameTest, DropsOnTheFilePaneGroupOpenNothing)
     EXPECT_EQ(frame->Documents().size(), 1);
 }
 
+TEST_F(FrameTest, TabStripSitsAtTheTopBottomOrNowhere)
+{
+    auto* tabs = frame->findChild<QTabBar*>("documentTabs");
+    frame->NewDocument();
+    struct Case { uint32_t mask; bool visible; bool below; };
+    const Case cases[] = {
+        {0, true, false},
+        {mask::TabsAtBottom, true, true},
+        {mask::TabStripHidden, false, false},
+    };
+    for (const Case& c : cases) {
+        settings->editorMask = c.mask;
+        frame->ApplyTabStripOptions();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(!tabs->isHidden(), c.visible) << c.mask;
+        if (c.visible)
+            EXPECT_EQ(tabs->y() > frame->centralWidget()->height() / 2, c.below) << c.mask;
+    }
+}
+
 } // namespace
