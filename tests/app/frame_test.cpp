@@ -791,4 +791,28 @@ TEST_F(FrameTest, TabStripSitsAtTheTopBottomOrNowhere)
     }
 }
 
+TEST_F(FrameTest, LayoutSurvivesARestart)
+{
+    // Defaults: main group at the left, find group hidden.
+    frame->RestoreLayout();
+    EXPECT_TRUE(frame->PaneGroupVisible(0));
+    EXPECT_FALSE(frame->PaneGroupVisible(1));
+    frame->OnCommand(cmd::PaneFind2);
+    frame->OnCommand(cmd::PaneSymbol);    // the symbol tab comes forward
+    frame->OnCommand(cmd::PaneSymbol);    // and a second click hides the group
+    frame->SaveLayout();
+    EXPECT_EQ(settings->ReadInt("UISTATE", "MainTabState", -1), 5);
+    EXPECT_EQ(settings->ReadInt("UISTATE", "MainTabActive", -1), 2);
+    EXPECT_EQ(settings->ReadInt("UISTATE", "FindTabState", -1), 3);
+    EXPECT_EQ(settings->ReadInt("UISTATE", "FindTabActive", -1), 2);
+
+    CMainFrame second;
+    second.RestoreLayout();
+    EXPECT_FALSE(second.PaneGroupVisible(0));
+    EXPECT_TRUE(second.PaneGroupVisible(1));
+    EXPECT_EQ(second.PaneTabs(0)->currentIndex(), 2);
+    EXPECT_EQ(second.PaneTabs(1)->currentIndex(), 2);
+    second.close();
+}
+
 } // namespace
