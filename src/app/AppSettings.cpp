@@ -5,6 +5,7 @@
 #include "platform/Paths.h"
 
 #include <QDir>
+#include <QFile>
 
 AppSettings* g_settings = nullptr;
 
@@ -30,7 +31,22 @@ QString StripSlash(QString dir)
 AppSettings::AppSettings()
     : programDirectory(StripSlash(paths::ProgramDir())), dataDirectory(StripSlash(paths::DataDir()))
 {
+    SeedFromDefaults();
     Load();
+}
+
+// On the very first run there is no settings file yet: start from the one
+// shipped with the program (highlighting and line numbers on, a useful file
+// filter list) rather than from an all-clear option word. An existing file,
+// even an empty one, is never touched.
+void AppSettings::SeedFromDefaults()
+{
+    const QString target = programDirectory + QStringLiteral("/scrivlet.ini");
+    const QString seed = dataDirectory + QStringLiteral("/scrivlet.default.ini");
+    if (QFile::exists(target) || !QFile::exists(seed))
+        return;
+    QFile::copy(seed, target);
+    QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
 }
 
 AppSettings::AppSettings(const QString& directory)

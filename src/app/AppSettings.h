@@ -124,6 +124,7 @@ public:
 
 private:
     void Load();
+    void SeedFromDefaults();
     IniFile* ini = nullptr;
 };
 

@@ -3,6 +3,7 @@
 #include "app/AppSettings.h"
 #include "platform/CodePage.h"
 #include "platform/IniFile.h"
+#include "platform/Paths.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -164,6 +165,35 @@ TEST(AppSettings, CodePageKeyOverridesTheLocale)
         EXPECT_EQ(cp::ProcessCodePage(), c.expected) << c.value;
     }
     cp::SetProcessCodePage(before);
+}
+
+} // namespace
+
+namespace {
+
+// The first run starts from the shipped defaults; a settings file that
+// already exists (even an empty one) is left exactly as it is.
+TEST(AppSettings, FirstRunSeedsFromShippedDefaults)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(QStringLiteral(SV_SOURCE_DIR "/data/scrivlet.default.ini"),
+                            dir.filePath("scrivlet.default.ini")));
+    paths::OverrideProgramDir(dir.path());
+    {
+        AppSettings fresh;
+        EXPECT_TRUE(fresh.Mask(mask::SyntaxHighlight));
+        EXPECT_TRUE(fresh.Mask(mask::LineNumbers));
+        QStringList filters;
+        EXPECT_TRUE(fresh.ReadSection("FILTER", filters));
+        EXPECT_TRUE(QFile::exists(dir.filePath("scrivlet.ini")));
+    }
+    WriteIni(dir, "");
+    {
+        AppSettings existing;
+        EXPECT_EQ(existing.editorMask, 0u);
+        EXPECT_EQ(QFile(dir.filePath("scrivlet.ini")).size(), 0);
+    }
+    paths::OverrideProgramDir(QString());
 }
 
 } // namespace
