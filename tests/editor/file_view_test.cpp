@@ -408,3 +408,24 @@ TEST_F(FileView, ReloadKeepsCaretAndIsUndoable)
     view.ReloadDocument(path);  // gone: the text stays
     EXPECT_EQ(Text(), QByteArray("changed outside\n"));
 }
+
+// A save into a really full filesystem. Needs a small filesystem prepared
+// outside the test (for example a 64 KB tmpfs) named by SCRIVLET_SMALL_FS;
+// skipped when none is given.
+TEST_F(FileView, SaveIntoFullDiskKeepsOriginal)
+{
+    const QString small = qEnvironmentVariable("SCRIVLET_SMALL_FS");
+    if (small.isEmpty())
+        GTEST_SKIP() << "SCRIVLET_SMALL_FS not set";
+    const QString path = small + "/full-disk-doc.txt";
+    WriteAll(path, QByteArray(16 << 10, 'o'));
+    const QByteArray before = ReadAll(path);
+    view.SetDocumentEncoding(EncodingUtf8);
+    SetText(QByteArray(1 << 20, 'x'));
+    EXPECT_FALSE(view.SaveDocument(path));
+    EXPECT_FALSE(view.fileError.isEmpty());
+    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(QDir(small).entryList(QDir::Files), QStringList{"full-disk-doc.txt"});
+    EXPECT_TRUE(Modified());
+    QFile::remove(path);
+}
