@@ -4,11 +4,13 @@
 #include <QClipboard>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <zlib.h>
+#include <algorithm>
 #include <string>
 
 #include "editor/TextView.h"
@@ -154,7 +156,10 @@ CFilePropertyDialog::CFilePropertyDialog(CTextView* view) : QDialog(view)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(report);
     layout->addLayout(buttons);
-    resize(560, 260);
+    // Wide enough for the longest line, the SHA-256 digest, without scrolling.
+    const QFontMetrics metrics(report->font());
+    const int digestWidth = int(report->tabStopDistance()) + metrics.horizontalAdvance(QString(64, QLatin1Char('D')));
+    resize(std::max(560, digestWidth + 60), 260);
     viewhooks::TranslateDialog(this, 10);
 
     const QString path = view ? view->DocumentPath() : QStringLiteral("<new>");

@@ -982,15 +982,29 @@ void CTextView::OnClipboardChanged()
 // ---------------------------------------------------------------------------
 // Dialogs
 
+// After a modal dialog the keys must reach this view and the main window's
+// key table again: without a window manager handing the activation back,
+// X leaves no window active and every window shortcut stops working.
+void CTextView::ReturnFromDialog()
+{
+    if (QWidget* top = window(); top && top->isVisible())
+        top->activateWindow();
+    setFocus(Qt::OtherFocusReason);
+}
+
 void CTextView::GoToLineDialog()
 {
     const int result = CGoToLineDialog::Ask(this, int(Send(SCI_GETLINECOUNT)));
     if (result != -1)
         GoToLine(long(result) - 1);
+    ReturnFromDialog();
 }
 
 void CTextView::FilePropertyDialog()
 {
-    CFilePropertyDialog dialog(this);
-    dialog.exec();
+    {
+        CFilePropertyDialog dialog(this);
+        dialog.exec();
+    }
+    ReturnFromDialog();
 }

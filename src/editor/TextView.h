@@ -91,6 +91,8 @@ public:
     void GoToLineDialog();
     // Shows the "File Property" report for this document.
     void FilePropertyDialog();
+    // Gives the keys back to this view (and its window) after a modal dialog.
+    void ReturnFromDialog();
 
     // Set by the document window: the document's full path ("<new>" or
     // any path starting with "<" for an untitled document).

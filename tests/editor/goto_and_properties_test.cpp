@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -149,4 +151,11 @@ TEST(FileProperty, DialogUsesEditorTextAndSavedFile)
     EXPECT_TRUE(report.contains(QStringLiteral("Size:\t3 bytes (3 bytes)\nCRC32:\t352441C2\n"))) << report.toStdString();
     dialog.CopyReport();
     EXPECT_EQ(QApplication::clipboard()->text(), report);
+
+    // The longest line, the SHA-256 digest, is readable without scrolling.
+    dialog.show();
+    auto* box = dialog.findChild<QPlainTextEdit*>(QStringLiteral("101"));
+    ASSERT_NE(box, nullptr);
+    QApplication::processEvents();
+    EXPECT_EQ(box->horizontalScrollBar()->maximum(), 0);
 }
