@@ -101,6 +101,9 @@ CTextView::CTextView(QWidget* parent) : QsciScintillaBase(parent)
             });
     connect(this, &QsciScintillaBase::SCN_MARGINCLICK, this, &CTextView::OnMarginClick);
     connect(this, &QsciScintillaBase::SCN_NEEDSHOWN, this, &CTextView::OnNeedShown);
+    // Zooming scales the digits: the line-number margin must scale with them
+    // or the leading digits are cut off.
+    connect(this, &QsciScintillaBase::SCN_ZOOM, this, [this] { SetLineNumberMarginWidth(); });
 
     ApplyViewFlags();
 }
@@ -156,7 +159,8 @@ void CTextView::SetLineNumberMarginWidth(bool force)
     }
     digits = std::max(digits, 4);
     const long width = digits * SendStr(SCI_TEXTWIDTH, STYLE_LINENUMBER, "9") + 4;
-    Send(SCI_SETMARGINWIDTHN, 0, width);
+    if (Send(SCI_GETMARGINWIDTHN, 0) != width)
+        Send(SCI_SETMARGINWIDTHN, 0, width);
 }
 
 QString CTextView::DocumentPath() const
@@ -791,6 +795,10 @@ void CTextView::OnSavePointLeft()
 
 void CTextView::OnUpdateUi(int updated)
 {
+    // The text may have grown past a power of ten: keep every digit of the
+    // line numbers readable (cheap: the line count is kept by the component).
+    if ((updated & SC_UPDATE_CONTENT) && (viewFlags & FlagLineNumbers))
+        SetLineNumberMarginWidth();
     selectionLength = int(Send(SCI_GETSELECTIONEND) - Send(SCI_GETSELECTIONSTART));
     viewhooks::RunUpdateUiHook(this, updated);
     emit statusChanged();

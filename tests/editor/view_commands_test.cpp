@@ -301,6 +301,38 @@ TEST(ViewDisplay, LineNumberMarginGrowsWithLineCount)
     EXPECT_EQ(f.view.Send(B::SCI_GETMARGINWIDTHN, 0), 0);
 }
 
+// Zooming and typing past a power of ten keep every digit of the line
+// numbers readable, without a reload.
+TEST(ViewDisplay, LineNumberMarginFollowsZoomAndGrowth)
+{
+    ViewFixture f;
+    QByteArray text;
+    for (int i = 1; i < 9999; ++i)
+        text += "x\n";
+    f.SetText(text);  // 9999 lines
+    if (!(f.view.viewFlags & CTextView::FlagLineNumbers))
+        f.view.OnCommand(307);
+    f.view.resize(400, 300);
+    f.view.show();
+    QApplication::processEvents();
+    auto expected = [&f](int digits) {
+        return digits * f.view.SendStr(B::SCI_TEXTWIDTH, B::STYLE_LINENUMBER, "9") + 4;
+    };
+    const long before = f.view.Send(B::SCI_GETMARGINWIDTHN, 0);
+    EXPECT_EQ(before, expected(4));
+    for (int i = 0; i < 6; ++i)
+        f.view.OnCommand(311);
+    EXPECT_EQ(f.view.Send(B::SCI_GETMARGINWIDTHN, 0), expected(4));
+    EXPECT_GT(f.view.Send(B::SCI_GETMARGINWIDTHN, 0), before);
+
+    f.view.Send(B::SCI_DOCUMENTEND);
+    f.view.SendStr(B::SCI_REPLACESEL, 0, "x\n");  // 10000 lines, as typed
+    QTRY_COMPARE_WITH_TIMEOUT(f.view.Send(B::SCI_GETMARGINWIDTHN, 0), expected(5), 2000);
+
+    f.view.OnCommand(313);
+    EXPECT_EQ(f.view.Send(B::SCI_GETMARGINWIDTHN, 0), expected(5));
+}
+
 TEST(ViewDisplay, TogglesAndZoom)
 {
     ViewFixture f;
