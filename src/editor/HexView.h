@@ -80,6 +80,13 @@ public:
     bool HasSelection() const override { return SelectionLength() > 0; }
     QString PositionText() const override;
 
+public slots:
+    // The frame sends Cut, Copy and Paste to the widget that has the focus;
+    // the hex view accepts them and changes nothing (bytes are only typed).
+    void cut() {}
+    void copy() {}
+    void paste() {}
+
 signals:
     // 0 unmodified, 1 modified.
     void modifiedChanged(int state);

@@ -177,6 +177,21 @@ TEST(HexView, ReadOnlyRejectsEdits)
     EXPECT_FALSE(f.view.CanUndo());
 }
 
+// The frame routes Cut, Copy and Paste to the focused widget by name; the
+// hex view must take them (no "no such method") and change nothing.
+TEST(HexView, ClipboardMessagesAreTakenAndChangeNothing)
+{
+    HexFixture f(Counting(4));
+    f.view.SetCaret(0);
+    f.Key(Qt::Key_Right, Qt::ShiftModifier);
+    f.Key(Qt::Key_Right, Qt::ShiftModifier);
+    for (const char* slot : {"cut", "copy", "paste"})
+        EXPECT_TRUE(QMetaObject::invokeMethod(&f.view, slot)) << slot;
+    EXPECT_EQ(f.view.ByteAt(0), 0);
+    EXPECT_EQ(f.view.ByteAt(1), 1);
+    EXPECT_FALSE(f.view.IsModified());
+}
+
 TEST(HexView, EmptyShrinkingAndVanishingFiles)
 {
     {
