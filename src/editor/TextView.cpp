@@ -860,9 +860,13 @@ void CTextView::SmartHighlight()
     Send(SCI_SETINDICATORCURRENT, SmartIndicator);
     long previousDocLine = -1;
     for (long i = 0; i < onScreen; ++i) {
+        // A wrapped document line fills several screen lines: search it once
+        // and go on with the lines after it.
         const long docLine = Send(SCI_DOCLINEFROMVISIBLE, firstVisible + i);
-        if (docLine >= lineCount || docLine == previousDocLine)
+        if (docLine >= lineCount)
             break;
+        if (docLine == previousDocLine)
+            continue;
         previousDocLine = docLine;
         const long lineEnd = Send(SCI_GETLINEENDPOSITION, docLine);
         long from = Send(SCI_POSITIONFROMLINE, docLine);

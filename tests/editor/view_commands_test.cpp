@@ -375,6 +375,31 @@ TEST(ViewDisplay, StatusTextAndShowLine)
     EXPECT_EQ(f.view.Send(B::SCI_GETFIRSTVISIBLELINE), 497) << "the line is the third visible one";
 }
 
+// With word wrap one document line fills several screen lines; the lines
+// after it are still on screen and must be marked too.
+TEST(ViewSmartHighlight, WrappedLineDoesNotHideTheRest)
+{
+    ViewFixture f;
+    QByteArray text = "foo";
+    for (int i = 0; i < 60; ++i)
+        text += " wrapped";
+    text += "\nfoo\nbar foo\n";
+    const long second = text.indexOf("\nfoo") + 1;
+    const long third = text.lastIndexOf("foo");
+    f.SetText(text);
+    f.view.Send(B::SCI_SETWRAPMODE, B::SC_WRAP_WORD);
+    f.view.resize(300, 300);
+    f.view.show();
+    QApplication::processEvents();
+    ASSERT_GT(f.view.Send(B::SCI_WRAPCOUNT, 0), 1) << "the first line must wrap for this test";
+    f.view.Send(B::SCI_SETSEL, 0, 3);
+    QApplication::processEvents();
+    f.view.repaint();
+    QApplication::processEvents();
+    EXPECT_EQ(f.Indicator(CTextView::SmartIndicator, second), 1);
+    EXPECT_EQ(f.Indicator(CTextView::SmartIndicator, third), 1);
+}
+
 TEST(ViewSmartHighlight, WholeWordOnScreenOnly)
 {
     ViewFixture f;
