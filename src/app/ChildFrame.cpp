@@ -23,7 +23,7 @@ CChildFrame::CChildFrame(CMainFrame* frame, bool hex, QWidget* parent)
     layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    isHex = hex && docio::HexViewAvailable();
+    isHex = hex;
     view = docio::CreateView(isHex, this);
     view->childFrame = this;
     layout->addWidget(view->Widget());
@@ -317,7 +317,6 @@ bool CChildFrame::ConfirmDiscard()
 
 void CChildFrame::ReplaceView(bool hex)
 {
-    hex = hex && docio::HexViewAvailable();
     if (hex == isHex)
         return;
     CDocView* old = view;
@@ -401,7 +400,7 @@ bool CChildFrame::OnCommand(int id)
             QDesktopServices::openUrl(QUrl::fromLocalFile(Folder()));
         return true;
     case cmd::LanguageHex:
-        if (!isHex && docio::HexViewAvailable() && ConfirmDiscard())
+        if (!isHex && ConfirmDiscard())
             ReplaceView(true);
         return true;
     default:

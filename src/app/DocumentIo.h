@@ -11,10 +11,8 @@ class QWidget;
 
 namespace docio {
 
-// A new view of the given kind inside parent. Without a hex view in this
-// build a text view is made instead.
+// A new view of the given kind inside parent.
 CDocView* CreateView(bool hex, QWidget* parent);
-bool HexViewAvailable();
 
 // Loads the file with the encoding request (0-6) into the view.
 bool Load(CDocView* view, const QString& path, int request);
