@@ -12,12 +12,17 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   libxml2-utils unrtf qpdf poppler-utils
-  clang
 )
 
+# Extra packages for one script (the fuzz script asks for clang) come as arguments.
+PACKAGES+=("$@")
+
+# One dpkg-query for all names: those not reported as installed are missing.
+installed=$(dpkg-query -W -f='${Package} ${Status}\n' "${PACKAGES[@]}" 2>/dev/null \
+  | awk '$NF == "installed" {print $1}' || true)
 missing=()
 for p in "${PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+  if ! grep -qx "$p" <<<"$installed"; then
     missing+=("$p")
   fi
 done

@@ -5,7 +5,7 @@
 # tests/fuzz/corpus stays as it is.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-"$here/scripts/deps.sh"
+"$here/scripts/deps.sh" clang
 seconds="${1:-120}"
 out="${SCRIVLET_BUILD_DIR:-$here/build}/fuzz"
 mkdir -p "$out/corpus"
