@@ -218,11 +218,28 @@ void CChildFrame::Reload()
 {
     if (IsUntitled())
         return;
-    if (!isHex)
-        docio::Reload(view, filePath);
+    if (!isHex && !ReloadText()) {
+        // The view keeps text that no longer matches the file (or that has no
+        // file any more): it must still be offered for saving on close.
+        forcedModified = true;
+        mainFrame->UpdateStatus();
+        return;
+    }
     signature = fileinfo::FileSignature(filePath);
     forcedModified = false;
     mainFrame->UpdateStatus();
+}
+
+bool CChildFrame::ReloadText()
+{
+    QString error;
+    if (docio::Reload(view, filePath, &error))
+        return true;
+    if (!fileinfo::Exists(filePath) || fileinfo::IsDirectory(filePath))
+        mainFrame->SetStatusText(FormatUi(LoadUiString(str::FileDoesNotExist), {filePath}));
+    else
+        ui::Message(this, QMessageBox::Critical, FormatUi(LoadUiString(str::OpenFailure), {filePath, error}));
+    return false;
 }
 
 bool CChildFrame::FileChangedOnDisk() const
@@ -245,9 +262,9 @@ void CChildFrame::CheckFile()
                                   FormatUi(LoadUiString(str::ModifiedOutside), {filePath}),
                                   QMessageBox::Yes | QMessageBox::No);
         if (answer == QMessageBox::Yes) {
-            if (!isHex)
-                docio::Reload(view, filePath);
-            forcedModified = false;
+            // A reload that fails leaves the old text, which then differs
+            // from the file: it counts as modified.
+            forcedModified = !isHex && !ReloadText();
         } else {
             forcedModified = true;
         }

@@ -95,6 +95,9 @@ private:
     QString Folder() const;
     // Asks to save before the view's contents are replaced; false to stop.
     bool ConfirmDiscard();
+    // Reloads the text view; on failure the view keeps its text and the
+    // user is told why (a missing file in the status bar). True on success.
+    bool ReloadText();
 
     CMainFrame* mainFrame = nullptr;
     CDocView* view = nullptr;

@@ -98,12 +98,25 @@ bool SaveAs(CDocView* view, const QString& path, QString* error)
     return false;
 }
 
-bool Reload(CDocView* view, const QString& path)
+bool Reload(CDocView* view, const QString& path, QString* error)
 {
     CTextView* t = AsText(view);
-    if (!t || !QFileInfo(path).isFile())
+    if (!t)
         return false;
+    if (!QFileInfo(path).isFile()) {
+        if (error)
+            *error = QFileInfo(path).isDir() ? ErrnoText(EISDIR)
+                : QFileInfo::exists(path) ? QStringLiteral("Not a regular file") : ErrnoText(ENOENT);
+        return false;
+    }
+    // The view keeps its text when the file cannot be read; its error text
+    // is cleared by every load and set by every failed one.
     t->ReloadDocument(path);
+    if (!t->fileError.isEmpty()) {
+        if (error)
+            *error = t->fileError;
+        return false;
+    }
     return true;
 }
 

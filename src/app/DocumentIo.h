@@ -21,7 +21,10 @@ bool Save(CDocView* view, const QString& path, QString* error);
 // Writes under a new name (the text view re-applies the language for it).
 bool SaveAs(CDocView* view, const QString& path, QString* error);
 // Reads the file again (text views only; hex views are left as they are).
-bool Reload(CDocView* view, const QString& path);
+// Reloads a text view from its file; false (with the reason in error) when
+// the view is not a text view or the file could not be read, in which case
+// the view keeps the text it had.
+bool Reload(CDocView* view, const QString& path, QString* error = nullptr);
 
 bool IsModified(CDocView* view);
 void SetReadOnly(CDocView* view, bool readOnly);

@@ -436,7 +436,9 @@ void CMainFrame::BuildStatusBar()
     }
     const QFontMetrics fm(bar->font());
     const int pad = 8;
-    parts[1]->setFixedWidth(180);
+    // The caret part is at least 180 pixels and grows with its text (the hex
+    // view's offsets of large files do not fit 180).
+    parts[1]->setMinimumWidth(180);
     parts[2]->setFixedWidth(fm.horizontalAdvance(QStringLiteral("9'999'999 Bytes")) + pad);
     parts[3]->setFixedWidth(fm.horizontalAdvance(QStringLiteral("Unicode BE BOM")) + pad);
     parts[4]->setFixedWidth(fm.horizontalAdvance(QStringLiteral("OVR")) + 10 + pad);

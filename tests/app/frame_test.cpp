@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <deque>
+#include <sys/stat.h>
 #include "app/AppDialogs.h"
 #include "app/AppSettings.h"
 #include "app/ChildFrame.h"
@@ -419,6 +420,48 @@ TEST_F(FrameTest, OutsideChangesAreNoticed)
     child->CheckFile();
     EXPECT_EQ(frame->StatusText(0), "File '" + path + "' doesn't exist.");
     EXPECT_TRUE(child->IsModified());
+}
+
+// A reload that cannot read the file must not make the document look saved:
+// its text is then the only copy and closing has to offer it for saving.
+TEST_F(FrameTest, FailedReloadKeepsTheTextOfferedForSaving)
+{
+    const QString path = Write("gone.txt", "kept text\n");
+    CChildFrame* child = frame->OpenFile(path);
+    ASSERT_TRUE(child);
+
+    // Changed outside, reload declined: modified by force only.
+    QTest::qWait(20);
+    Write("gone.txt", "outside\n");
+    answers = {QMessageBox::No};
+    child->CheckFile();
+    ASSERT_TRUE(child->IsModified());
+
+    // The file vanishes; Reload from Disk has nothing to read.
+    QFile::remove(path);
+    frame->OnCommand(cmd::FileReload);
+    EXPECT_TRUE(child->IsModified());
+    EXPECT_EQ(frame->StatusText(0), "File '" + path + "' doesn't exist.");
+    EXPECT_EQ(child->TextView()->Send(QsciScintillaBase::SCI_GETLENGTH), 10);
+
+    // It comes back as something that cannot be read as text; the user
+    // accepts the reload question.
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    asked.clear();
+    answers = {QMessageBox::Yes};
+    child->CheckFile();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_TRUE(asked[1].text.startsWith("Open file failure.\n" + path));
+    EXPECT_TRUE(child->IsModified());
+    EXPECT_EQ(child->TextView()->Send(QsciScintillaBase::SCI_GETLENGTH), 10);
+    QFile::remove(path);
+
+    // Closing asks to save.
+    asked.clear();
+    answers = {QMessageBox::Cancel};
+    EXPECT_FALSE(child->RequestClose());
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].text.startsWith("Save changes to: gone.txt"));
 }
 
 TEST_F(FrameTest, CommandLineOpensRelativeFilesAndMovesTheCaret)
