@@ -348,9 +348,9 @@ Bytes FileTextDecoder::DecodeUtf16(const unsigned char* p, size_t n, bool last)
             memcpy(carry_, p + i, rest);
             carryLen_ = rest;
         } else {
-            // An odd last byte: kept as the character of its own value.
-            for (size_t j = i; j < n; ++j)
-                put(p[j]);
+            // An odd last byte cannot be a character: it shows as U+FFFD
+            // (replacement character) instead of vanishing silently.
+            put(0xFFFD);
         }
     }
     return Bytes{out_.data(), k};

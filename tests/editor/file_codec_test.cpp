@@ -209,3 +209,20 @@ TEST(FileCodec, LineEndCounterAcrossBlocks)
     EXPECT_EQ(c.lf, 1u);
     EXPECT_EQ(c.Kinds(), 3);
 }
+
+// A UTF-16 file with an odd number of bytes: the stray last byte shows as
+// U+FFFD, whether it arrives in the last block or alone after a cut.
+TEST(FileCodec, OddTrailingUtf16ByteBecomesReplacementCharacter)
+{
+    const std::string le = std::string("\xFF\xFE" "a\x00" "b\x00" "\x41", 7);
+    const std::string be = std::string("\xFE\xFF" "\x00" "a" "\x00" "b" "\x41", 7);
+    for (const std::string* file : {&le, &be}) {
+        for (size_t cut : {size_t(0), size_t(5), size_t(6)}) {
+            FileTextDecoder d(false);
+            std::vector<size_t> cuts;
+            if (cut)
+                cuts.push_back(cut);
+            EXPECT_EQ(Decode(d, *file, cuts), "ab\xEF\xBF\xBD") << "cut at " << cut;
+        }
+    }
+}
