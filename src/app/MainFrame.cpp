@@ -639,6 +639,12 @@ CChildFrame* CMainFrame::CreateChild(const QString& path, bool hex)
     QMdiSubWindow* sub = mdiArea->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(tabIcons[0]);
+    // The sub window's system menu brings keys of its own (Close is Ctrl+W),
+    // which would make the frame's keys ambiguous so that neither fires: the
+    // key table owns every key.
+    if (QMenu* menu = sub->systemMenu())
+        for (QAction* a : menu->actions())
+            a->setShortcuts({});
     connect(sub, &QMdiSubWindow::windowStateChanged, this, [this] {
         QMetaObject::invokeMethod(this, &CMainFrame::HideMdiControls, Qt::QueuedConnection);
     });

@@ -555,6 +555,25 @@ TEST_F(FrameTest, ShortcutsReachTheFrameFromTheView)
     EXPECT_FALSE(frame->PaneGroupVisible(1));
 }
 
+// Keys of the frame must not collide with keys the document windows bring
+// along: Ctrl+W closes the document, from a text view and from a hex view.
+TEST_F(FrameTest, CloseKeyClosesTheActiveDocument)
+{
+    CChildFrame* text = frame->NewDocument();
+    CChildFrame* hex = frame->OpenFile(Write("bytes.bin", "0123"), EncodingHex, false);
+    ASSERT_TRUE(text && hex && hex->IsHex());
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    for (CChildFrame* child : {hex, text}) {
+        frame->ActivateChild(child);
+        child->View()->Widget()->setFocus();
+        const int before = frame->Documents().size();
+        QTest::keyClick(child->View()->Widget(), Qt::Key_W, Qt::ControlModifier);
+        Settle();
+        EXPECT_EQ(frame->Documents().size(), before - 1);
+    }
+}
+
 TEST_F(FrameTest, FontPresetMenuListsPresetsUntilTheFirstEmptyOne)
 {
     settings->WriteString("FONT", "1", "font:Courier New,size:12");
