@@ -697,9 +697,15 @@ CChildFrame* CMainFrame::OpenFile(const QString& path, int request, bool addToRe
         }
     }
     QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+    const QFileInfo info(path);
+    // Only regular files are opened: opening a pipe blocks until another
+    // program writes to it (freezing the whole window), and a device never
+    // ends.
+    const bool special = info.exists() && !info.isDir() && !info.isFile();
+    if (info.isDir() || special || !file.open(QIODevice::ReadOnly)) {
         if (!startingUp) {
-            QString reason = QFileInfo(path).isDir() ? QStringLiteral("Is a directory") : file.errorString();
+            QString reason = info.isDir() ? QStringLiteral("Is a directory")
+                : special ? QStringLiteral("Not a regular file") : file.errorString();
             ui::Message(this, QMessageBox::Critical, FormatUi(LoadUiString(str::OpenFailure), {path, reason}));
         }
         return nullptr;

@@ -207,6 +207,24 @@ TEST_F(FrameTest, OpenFailureIsReportedExceptWhileStartingUp)
     EXPECT_EQ(asked[0].icon, QMessageBox::Critical);
     EXPECT_TRUE(asked[0].text.startsWith("Open file failure.\n" + missing + "\n\n")) << asked[0].text.toStdString();
     EXPECT_TRUE(frame->Documents().isEmpty());
+
+    // A folder and a pipe are refused with a reason; opening the pipe must
+    // not wait for a writer.
+    const QString folder = dir.filePath("folder");
+    const QString pipe = dir.filePath("pipe");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const struct { QString path; const char* reason; } cases[] = {
+        {folder, "Is a directory"},
+        {pipe, "Not a regular file"},
+    };
+    for (const auto& c : cases) {
+        asked.clear();
+        EXPECT_EQ(frame->OpenFile(c.path), nullptr);
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0].text, "Open file failure.\n" + c.path + "\n\n" + c.reason);
+    }
+    EXPECT_TRUE(frame->Documents().isEmpty());
 }
 
 TEST_F(FrameTest, BinaryHeadOpensInHexOnlyWhenLongEnough)
