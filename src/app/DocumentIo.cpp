@@ -80,6 +80,12 @@ bool Load(CDocView* view, const QString& path, int request)
     return false;
 }
 
+QString LoadError(CDocView* view)
+{
+    CTextView* t = AsText(view);
+    return t && !t->fileError.isEmpty() ? t->fileError : QStringLiteral("Unknown error");
+}
+
 bool Save(CDocView* view, const QString& path, QString* error)
 {
     if (CTextView* t = AsText(view))

@@ -16,6 +16,8 @@ CDocView* CreateView(bool hex, QWidget* parent);
 
 // Loads the file with the encoding request (0-6) into the view.
 bool Load(CDocView* view, const QString& path, int request);
+// The reason the last load failed, for the open-failure message.
+QString LoadError(CDocView* view);
 // Writes the view's document to path. On failure *error gets the reason.
 bool Save(CDocView* view, const QString& path, QString* error);
 // Writes under a new name (the text view re-applies the language for it).

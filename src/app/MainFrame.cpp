@@ -715,8 +715,12 @@ CChildFrame* CMainFrame::OpenFile(const QString& path, int request, bool addToRe
         request = EncodingAnsi;
     if (request == EncodingDetect && !hex) {
         QByteArray head = file.read(64);
-        if (head.isNull() && file.error() != QFileDevice::NoError)
+        if (head.isEmpty() && file.error() != QFileDevice::NoError) {
+            if (!startingUp)
+                ui::Message(this, QMessageBox::Critical,
+                            FormatUi(LoadUiString(str::OpenFailure), {path, file.errorString()}));
             return nullptr;
+        }
         if (head.size() == 64)
             for (int i = 0; i + 1 < 64; ++i)
                 if (head[i] == 0 && head[i + 1] == 0) {
@@ -730,6 +734,11 @@ CChildFrame* CMainFrame::OpenFile(const QString& path, int request, bool addToRe
     bool ok = child->LoadFile(hex ? EncodingHex : request);
     if (ok && addToRecent && hooks.addRecent)
         hooks.addRecent(absolute);
+    // The window stays (empty, under the file's name), but the user must
+    // know that it does not show the file.
+    if (!ok && !startingUp)
+        ui::Message(this, QMessageBox::Critical,
+                    FormatUi(LoadUiString(str::OpenFailure), {absolute, docio::LoadError(child->View())}));
     ActivateChild(child);
     UpdateStatus();
     return child;

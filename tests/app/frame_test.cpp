@@ -225,6 +225,23 @@ TEST_F(FrameTest, OpenFailureIsReportedExceptWhileStartingUp)
         EXPECT_EQ(asked[0].text, "Open file failure.\n" + c.path + "\n\n" + c.reason);
     }
     EXPECT_TRUE(frame->Documents().isEmpty());
+
+    // A regular file whose reading fails (this one opens, but reading at
+    // offset 0 is an I/O error) is reported, whether the first bytes are
+    // read for detection or the loader meets the error.
+    const QString unreadable = QStringLiteral("/proc/self/mem");
+    if (QFileInfo(unreadable).isFile()) {
+        asked.clear();
+        EXPECT_EQ(frame->OpenFile(unreadable, EncodingDetect), nullptr);
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_TRUE(asked[0].text.startsWith("Open file failure.\n" + unreadable + "\n\n"));
+        asked.clear();
+        CChildFrame* shown = frame->OpenFile(unreadable, EncodingAnsi);
+        ASSERT_TRUE(shown);
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_TRUE(asked[0].text.startsWith("Open file failure.\n" + unreadable + "\n\n"));
+        EXPECT_FALSE(asked[0].text.endsWith("\n\n"));
+    }
 }
 
 TEST_F(FrameTest, BinaryHeadOpensInHexOnlyWhenLongEnough)
