@@ -5,6 +5,25 @@
 #include <iconv.h>
 #include "platform/CodePage.h"
 
+namespace {
+
+// Puts the bytes held back from the previous block (an incomplete code unit
+// or sequence) in front of this block; p and n then describe the joined
+// bytes, which live in joined. The carry is emptied.
+void PrependCarry(const unsigned char* carry, size_t& carryLen, const unsigned char*& p, size_t& n,
+                  std::string& joined)
+{
+    if (carryLen == 0)
+        return;
+    joined.assign(reinterpret_cast<const char*>(carry), carryLen);
+    joined.append(reinterpret_cast<const char*>(p), n);
+    p = reinterpret_cast<const unsigned char*>(joined.data());
+    n = joined.size();
+    carryLen = 0;
+}
+
+} // namespace
+
 namespace filetext {
 
 TextEncoding DetectEncoding(const char* bytes, size_t n)
@@ -288,13 +307,7 @@ Bytes FileTextDecoder::Finish()
 Bytes FileTextDecoder::DecodeUtf16(const unsigned char* p, size_t n, bool last)
 {
     std::string joined;
-    if (carryLen_ > 0) {
-        joined.assign(reinterpret_cast<const char*>(carry_), carryLen_);
-        joined.append(reinterpret_cast<const char*>(p), n);
-        p = reinterpret_cast<const unsigned char*>(joined.data());
-        n = joined.size();
-        carryLen_ = 0;
-    }
+    PrependCarry(carry_, carryLen_, p, n, joined);
     // Every 2 input bytes give at most 3 output bytes (a pair: 4 give 4).
     size_t want = n + n / 2 + 8;
     if (out_.size() < want)
@@ -412,13 +425,7 @@ void FileTextEncoder::PutUnit(uint32_t unit)
 Bytes FileTextEncoder::EncodeUtf16(const unsigned char* p, size_t n, bool last)
 {
     std::string joined;
-    if (carryLen_ > 0) {
-        joined.assign(reinterpret_cast<const char*>(carry_), carryLen_);
-        joined.append(reinterpret_cast<const char*>(p), n);
-        p = reinterpret_cast<const unsigned char*>(joined.data());
-        n = joined.size();
-        carryLen_ = 0;
-    }
+    PrependCarry(carry_, carryLen_, p, n, joined);
     out_.clear();
     out_.reserve((n + 1) * 2);
     size_t i = 0;
